@@ -1,0 +1,22 @@
+// Shared test entry: creates the Qt application object the test program needs, headless by default.
+#include <gtest/gtest.h>
+
+#if defined(TF_TEST_APP_WIDGETS)
+#include <QApplication>
+using TestApp = QApplication;
+#elif defined(TF_TEST_APP_GUI)
+#include <QGuiApplication>
+using TestApp = QGuiApplication;
+#else
+#include <QCoreApplication>
+using TestApp = QCoreApplication;
+#endif
+
+int main(int argc, char **argv)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    ::testing::InitGoogleTest(&argc, argv);
+    TestApp app(argc, argv);
+    return RUN_ALL_TESTS();
+}
