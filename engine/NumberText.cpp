@@ -1,0 +1,323 @@
+#include "engine/NumberText.h"
+
+#include <QLocale>
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace tf {
+
+NumberFormat NumberFormat::system()
+{
+    const QLocale loc = QLocale::system();
+    NumberFormat fmt;
+    const QString dec = loc.decimalPoint();
+    const QString grp = loc.groupSeparator();
+    if (dec.size() == 1)
+        fmt.decimal = dec.front().unicode();
+    if (grp.size() == 1)
+        fmt.thousands = grp.front().unicode();
+    return fmt;
+}
+
+// ---- reading ---------------------------------------------------------------------------------
+
+namespace {
+
+inline bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+// Grows only for absurdly long cells; ordinary numbers fit in the inline part.
+class CharBuffer {
+public:
+    void push(char c)
+    {
+        if (m_size < sizeof(m_inline))
+            m_inline[m_size] = c;
+        else {
+            if (m_heap.empty())
+                m_heap.assign(m_inline, m_inline + sizeof(m_inline));
+            m_heap.push_back(c);
+        }
+        ++m_size;
+    }
+    const char *data() const { return m_heap.empty() ? m_inline : m_heap.data(); }
+    size_t size() const { return m_size; }
+
+private:
+    char m_inline[64];
+    std::string m_heap;
+    size_t m_size = 0;
+};
+
+} // namespace
+
+bool ReadNumberUnits(const char16_t *p, qsizetype n, char16_t decimal, double &out)
+{
+    qsizetype i = 0;
+    while (i < n && p[i] == u' ')
+        ++i;
+    CharBuffer buf;
+    if (i < n && (p[i] == u'+' || p[i] == u'-')) {
+        if (p[i] == u'-')
+            buf.push('-');
+        ++i;
+    }
+    // Decimal position of the first significant digit, to tell overflow from underflow below.
+    long long leadPos = 0;
+    bool seenNonZero = false;
+    qsizetype intDigits = 0, fracDigits = 0;
+    bool hasSeparator = false;
+    buf.push('0'); // keeps ".5" and "5." in the form from_chars accepts
+    while (i < n && isDigit(p[i])) {
+        if (p[i] != u'0' && !seenNonZero)
+            seenNonZero = true;
+        if (seenNonZero)
+            ++leadPos;
+        buf.push(char(p[i]));
+        ++i;
+        ++intDigits;
+    }
+    if (i < n && p[i] == decimal) {
+        hasSeparator = true;
+        ++i;
+        buf.push('.');
+        while (i < n && isDigit(p[i])) {
+            if (!seenNonZero) {
+                if (p[i] != u'0')
+                    seenNonZero = true;
+                else
+                    --leadPos;
+            }
+            buf.push(char(p[i]));
+            ++i;
+            ++fracDigits;
+        }
+        buf.push('0');
+    }
+    if (intDigits == 0 && fracDigits == 0 && !hasSeparator)
+        return false;
+    long long exponent = 0;
+    if (i < n && (p[i] == u'e' || p[i] == u'E')) {
+        ++i;
+        bool negExp = false;
+        if (i < n && (p[i] == u'+' || p[i] == u'-')) {
+            negExp = p[i] == u'-';
+            ++i;
+        }
+        const qsizetype expStart = i;
+        while (i < n && isDigit(p[i])) {
+            if (exponent < 1000000)
+                exponent = exponent * 10 + (p[i] - u'0');
+            ++i;
+        }
+        if (i > expStart) {
+            buf.push('e');
+            if (negExp)
+                buf.push('-');
+            const std::string digits = std::to_string(exponent);
+            for (char c : digits)
+                buf.push(c);
+            if (negExp)
+                exponent = -exponent;
+        }
+    }
+    while (i < n && p[i] == u' ')
+        ++i;
+    if (i != n)
+        return false;
+
+    double v = 0.0;
+    const auto res = std::from_chars(buf.data(), buf.data() + buf.size(), v);
+    if (res.ec == std::errc::result_out_of_range) {
+        // from_chars reports both ends; only a value beyond the largest Double is refused.
+        if (seenNonZero && leadPos + exponent > 0)
+            return false;
+        v = (buf.data()[0] == '-') ? -0.0 : 0.0;
+    } else if (res.ec != std::errc() || res.ptr != buf.data() + buf.size()) {
+        return false;
+    }
+    out = v;
+    return true;
+}
+
+std::optional<double> ReadNumber(QStringView text, const NumberFormat &fmt)
+{
+    double v;
+    if (ReadNumberUnits(reinterpret_cast<const char16_t *>(text.utf16()), text.size(), fmt.decimal, v))
+        return v;
+    return std::nullopt;
+}
+
+// ---- writing ---------------------------------------------------------------------------------
+
+namespace {
+
+// The value's decimal digits taken to 18 significant digits: digits[0] is the leading digit,
+// worth 10^exp. Zero has all-zero digits and exp 0.
+struct Decimal18 {
+    bool negative = false;
+    char digits[18];
+    int exp = 0;
+};
+
+Decimal18 decompose(double v)
+{
+    Decimal18 d;
+    char buf[40];
+    const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 17);
+    const char *p = buf;
+    if (*p == '-') {
+        d.negative = true;
+        ++p;
+    }
+    d.digits[0] = *p++;
+    ++p; // the '.'
+    for (int k = 1; k < 18; ++k)
+        d.digits[k] = *p++;
+    ++p; // 'e'
+    int e = 0;
+    std::from_chars(p[0] == '+' ? p + 1 : p, res.ptr, e);
+    d.exp = e;
+    return d;
+}
+
+// Keeps the first `keep` digits, rounding half away from zero on the next one. The result has
+// `keep` digits, or keep + 1 when the rounding carried into a new leading digit.
+std::string roundDigits(const Decimal18 &d, int keep)
+{
+    if (keep <= 0) {
+        const bool up = keep == 0 && d.digits[0] >= '5';
+        return up ? std::string("1") : std::string();
+    }
+    std::string s;
+    if (keep >= 18) {
+        s.assign(d.digits, 18);
+        s.append(size_t(keep - 18), '0');
+        return s;
+    }
+    s.assign(d.digits, size_t(keep));
+    if (d.digits[keep] >= '5') {
+        int k = keep - 1;
+        while (k >= 0 && s[size_t(k)] == '9')
+            s[size_t(k--)] = '0';
+        if (k >= 0)
+            ++s[size_t(k)];
+        else
+            s.insert(s.begin(), '1');
+    }
+    return s;
+}
+
+// Digits of |v| x 10^decimals rounded to an integer, without leading zeros ("0" for zero).
+std::string scaledIntegerDigits(const Decimal18 &d, int decimals)
+{
+    std::string s = roundDigits(d, d.exp + 1 + decimals);
+    const size_t nz = s.find_first_not_of('0');
+    if (nz == std::string::npos)
+        return "0";
+    return s.substr(nz);
+}
+
+QString nonFiniteText(double v)
+{
+    if (std::isnan(v))
+        return QStringLiteral("NAN");
+    return v < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
+}
+
+QString padLeft(QString s, int minWidth)
+{
+    if (s.size() < minWidth)
+        s.prepend(QString(minWidth - s.size(), u' '));
+    return s;
+}
+
+} // namespace
+
+QString FixedText(double v, int decimals, int minWidth, const NumberFormat &fmt)
+{
+    if (!std::isfinite(v))
+        return padLeft(nonFiniteText(v), minWidth);
+    const Decimal18 d = decompose(v);
+    QString out;
+    if (std::fabs(v) >= 1e18) {
+        int last = 17;
+        while (last > 0 && d.digits[last] == '0')
+            --last;
+        if (d.negative)
+            out += u'-';
+        out += QChar(d.digits[0]);
+        if (last > 0) {
+            out += QChar(fmt.decimal);
+            out += QString::fromLatin1(d.digits + 1, last);
+        }
+        out += u'E';
+        out += QString::number(d.exp).rightJustified(2, u'0');
+        return padLeft(out, minWidth);
+    }
+    std::string s = scaledIntegerDigits(d, decimals);
+    const bool zero = s == "0";
+    if (s.size() < size_t(decimals) + 1)
+        s.insert(0, size_t(decimals) + 1 - s.size(), '0');
+    if (d.negative && !zero)
+        out += u'-';
+    const size_t intLen = s.size() - size_t(decimals);
+    out += QString::fromLatin1(s.data(), qsizetype(intLen));
+    if (decimals > 0) {
+        out += QChar(fmt.decimal);
+        out += QString::fromLatin1(s.data() + intLen, decimals);
+    }
+    return padLeft(out, minWidth);
+}
+
+QString ScientificText(double v, int precision, const NumberFormat &fmt)
+{
+    if (!std::isfinite(v))
+        return nonFiniteText(v);
+    const int p = std::clamp(precision, 2, 18);
+    const Decimal18 d = decompose(v);
+    std::string s;
+    int exp = 0;
+    const bool zero = v == 0.0;
+    if (zero) {
+        s.assign(size_t(p), '0');
+    } else {
+        s = roundDigits(d, p);
+        exp = d.exp;
+        if (int(s.size()) > p) { // 9.96 -> 10: one more digit, exponent up by one
+            s.resize(size_t(p));
+            ++exp;
+        }
+    }
+    QString out;
+    if (d.negative && !zero)
+        out += u'-';
+    out += QChar(s[0]);
+    out += QChar(fmt.decimal);
+    out += QString::fromLatin1(s.data() + 1, p - 1);
+    out += u'E';
+    out += exp < 0 ? u'-' : u'+';
+    out += QString::number(std::abs(exp)).rightJustified(3, u'0');
+    return out;
+}
+
+QString GroupedIntegerText(double v, const NumberFormat &fmt)
+{
+    if (!std::isfinite(v))
+        return nonFiniteText(v);
+    const Decimal18 d = decompose(v);
+    const std::string s = scaledIntegerDigits(d, 0);
+    QString out;
+    if (d.negative && s != "0")
+        out += u'-';
+    const size_t n = s.size();
+    for (size_t k = 0; k < n; ++k) {
+        if (k > 0 && (n - k) % 3 == 0)
+            out += QChar(fmt.thousands);
+        out += QChar(s[k]);
+    }
+    return out;
+}
+
+} // namespace tf
