@@ -1,0 +1,251 @@
+#include "engine/Build.h"
+
+#include "engine/Error.h"
+#include "engine/Scale.h"
+#include "engine/Summary.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace tf {
+
+namespace {
+
+const QString kListIndexError = QStringLiteral("リストのインデックスが範囲を超えています (%1)");
+const QString kDivideByZero = QStringLiteral("0 による浮動小数点数除算");
+const QString kInvalidOperation = QStringLiteral("不正な浮動小数点数演算命令");
+const QString kOverflow = QStringLiteral("浮動小数点数オーバーフロー");
+const QString kArgumentOutOfRange = QStringLiteral("引数が範囲外です");
+const QString kTooManyBins = QStringLiteral("区間の数が上限の100を超えています");
+const QString kNegativeWidth = QStringLiteral("区間分割値には正の数を指定してください");
+const QString kTooManyColumns = QStringLiteral("列の数が上限の21を超えています");
+
+constexpr int MaxBins = 100; // bins 0..100
+
+// Dividing by a zero width: zero by zero is an invalid operation, anything else a division by zero.
+[[noreturn]] void throwDivision(double numerator)
+{
+    throw Error(numerator == 0.0 || std::isnan(numerator) ? kInvalidOperation : kDivideByZero);
+}
+
+double checkedFinite(double v)
+{
+    if (!std::isfinite(v))
+        throw Error(kOverflow);
+    return v;
+}
+
+bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// Fills serdata[q] with the cached column times mag, without reallocating on a rebuild of the same size.
+void scaleColumn(const std::vector<double> &source, double mag, Tdd &target)
+{
+    target.resize(source.size());
+    const double *s = source.data();
+    double *t = target.data();
+    const size_t n = source.size();
+    bool finite = true;
+    for (size_t i = 0; i < n; ++i) {
+        t[i] = s[i] * mag;
+        finite &= std::fabs(t[i]) <= std::numeric_limits<double>::max();
+    }
+    if (!finite)
+        throw Error(kOverflow);
+}
+
+void countBins(const Tdd &values, double minimum, double w, int bunkatu, std::vector<int> &counts)
+{
+    counts.assign(size_t(bunkatu) + 1, 0);
+    const double limit = double(bunkatu) + 1.0;
+    for (double v : values) {
+        const double t = (v - minimum) / w;
+        // Truncation toward zero puts (-1, bunkatu + 1) into bins 0..bunkatu; values outside the
+        // bins are left uncounted rather than written past the counters.
+        if (t > -1.0 && t < limit)
+            ++counts[size_t(int(t))];
+    }
+}
+
+} // namespace
+
+void BuildHistogram(EngineState &st, const BuildControls &c, BuildSink &sink, const NumberFormat &fmt)
+{
+    // 1. Fewer than two lines (counted with the empty ones): nothing changes.
+    if (st.DataList.size() < 2)
+        return;
+
+    // 2-4.
+    const bool manualRange = c.kukanManualSize;
+    sink.ClearForBuild(manualRange, c.horizontal);
+
+    // 5. The window keeps the box within 2..100; the clamp only guards the division below.
+    st.bunkatu = std::clamp(c.bunkatuSize, 2, MaxBins);
+
+    // 6.
+    st.DataList.removeEmptyLines();
+    if (st.DataList.isEmpty())
+        throw Error(kListIndexError.arg(0));
+    const char16_t delimiter = ChooseDelimiter(st.DataList.at(0));
+
+    // 7. One series per cell of the first line.
+    const QStringList firstCells = SplitLine(st.DataList.at(0), delimiter);
+    const int seriesCount = int(firstCells.size());
+    sink.CreateSeries(seriesCount, c.horizontal);
+
+    // 8-9. Header decision. Every number read from here to the last cell can stand in for a
+    // later cell that is not a number.
+    double lastNumber = 0.0;
+    const std::optional<double> headValue = ReadNumber(firstCells.front(), fmt);
+    if (headValue)
+        lastNumber = *headValue;
+    const bool header = !headValue;
+    QStringList titles;
+    if (header) {
+        titles = firstCells;
+    } else {
+        titles.reserve(seriesCount);
+        for (int i = 0; i < seriesCount; ++i)
+            titles.append(QStringLiteral("No%1").arg(i));
+    }
+    sink.SetSeriesTitles(titles);
+
+    // 10. First data row: sample and column count, then the automatic scale.
+    const qsizetype startRow = header ? 1 : 0;
+    if (startRow >= st.DataList.size())
+        throw Error(kListIndexError.arg(1));
+    int columnCount = 0;
+    double sample = 0.0;
+    {
+        CellCursor cur(st.DataList.at(startRow), delimiter);
+        QStringView raw;
+        bool quoted;
+        while (cur.next(raw, quoted)) {
+            if (columnCount == 0) {
+                if (const auto v = ReadNumber(CellText(raw, quoted), fmt)) {
+                    sample = *v;
+                    lastNumber = *v;
+                }
+            }
+            ++columnCount;
+        }
+    }
+    // Stopping here, before the scale, keeps mag and tani of the last build that could be shown.
+    if (columnCount > MaxColumns)
+        throw Error(kTooManyColumns);
+    if (!manualRange)
+        ComputeScale(st.mag, st.tani, sample);
+
+    // 11. Column values into serdata; the text is read again only when DataList has changed.
+    TableCache &cache = st.tableCache;
+    const bool cacheHit = cache.valid && cache.generation == st.DataList.generation()
+        && cache.decimal == fmt.decimal && cache.delimiter == delimiter && cache.startRow == startRow
+        && cache.columnCount == columnCount && sameBits(cache.lastNumberBefore, lastNumber);
+    if (!cacheHit) {
+        cache.valid = false;
+        ReadColumns(st.DataList, startRow, columnCount, delimiter, fmt.decimal, lastNumber, cache.columns);
+        cache.generation = st.DataList.generation();
+        cache.decimal = fmt.decimal;
+        cache.delimiter = delimiter;
+        cache.startRow = startRow;
+        cache.columnCount = columnCount;
+        cache.lastNumberBefore = lastNumber;
+        cache.valid = true;
+    }
+    std::vector<ColumnStats> stats(static_cast<size_t>(columnCount));
+    for (int q = 0; q < columnCount; ++q) {
+        scaleColumn(cache.columns[size_t(q)], st.mag, st.serdata[size_t(q)]);
+        stats[size_t(q)] = ComputeStats(st.serdata[size_t(q)].data(), st.serdata[size_t(q)].size());
+    }
+
+    // 12. Overall range and widths.
+    double maximum = -std::numeric_limits<double>::infinity();
+    double minimum = std::numeric_limits<double>::infinity();
+    for (const ColumnStats &s : stats) {
+        maximum = std::max(maximum, s.maximum);
+        minimum = std::min(minimum, s.minimum);
+    }
+    const double rawWidth = checkedFinite(maximum - minimum) / st.bunkatu;
+    double w0 = RoundedWidth(rawWidth, fmt);
+    if (st.ManualDivFlag) {
+        if (const auto v = ReadNumber(c.kukanValue, fmt))
+            w0 = *v;
+    }
+    if (w0 < 0.0)
+        throw Error(kNegativeWidth);
+
+    // Snapping to the grid of w0, at most 100 steps each way.
+    if (w0 == 0.0)
+        throwDivision(maximum);
+    const double quotient = std::floor(maximum / w0);
+    if (!(quotient >= double(std::numeric_limits<int>::min()) && quotient <= double(std::numeric_limits<int>::max())))
+        throw Error(kTooManyBins);
+    double top = int(quotient) * w0;
+    for (int steps = 0; top < maximum && steps < 100; ++steps)
+        top += w0;
+    maximum = top;
+    double bottom = maximum;
+    for (int steps = 0; bottom > minimum && steps < 100; ++steps)
+        bottom -= w0;
+    minimum = bottom;
+
+    if (manualRange) {
+        const double maxRead = ReadNumber(c.kukanMaxValue, fmt).value_or(0.0);
+        const double minRead = ReadNumber(c.kukanMinValue, fmt).value_or(maxRead);
+        maximum = checkedFinite(maxRead * st.mag);
+        minimum = checkedFinite(minRead * st.mag);
+        sink.SetBinAxisMinimum(-1e10);
+        sink.SetBinAxisMaximum(maximum);
+        sink.SetBinAxisMinimum(minimum);
+    }
+
+    double w;
+    int bins;
+    if (st.MBunkatuFlag) {
+        bins = st.bunkatu;
+        w = checkedFinite(maximum - minimum) / bins;
+    } else {
+        w = w0;
+        const double derived = std::trunc(checkedFinite(maximum - minimum) / w);
+        if (!(derived >= 0.0 && derived <= MaxBins))
+            throw Error(kTooManyBins);
+        bins = int(derived);
+    }
+    st.bunkatu = bins;
+    sink.SetKukanValueText(FixedText(w, 2, 0, fmt));
+
+    // 13. Count and draw column by column.
+    std::vector<double> positions(size_t(bins) + 1);
+    for (int j = 0; j <= bins; ++j)
+        positions[size_t(j)] = minimum + j * w;
+    std::vector<int> counts;
+    for (int q = 0; q < columnCount; ++q) {
+        const Tdd &values = st.serdata[size_t(q)];
+        if (w == 0.0)
+            throwDivision(values.front() - minimum);
+        countBins(values, minimum, w, bins, counts);
+        if (q >= seriesCount)
+            throw Error(kArgumentOutOfRange);
+        sink.AddSeriesPoints(q, positions, counts);
+    }
+
+    // 14.
+    if (!manualRange)
+        sink.SetRangeTexts(FixedText(maximum, 2, 0, fmt), FixedText(minimum, 2, 0, fmt));
+
+    // 15. A series without a column of this build says so instead of showing older numbers.
+    for (int i = 0; i < seriesCount; ++i) {
+        if (i < columnCount)
+            sink.AddStatisticsLine(StatisticsLine(titles[i], stats[size_t(i)], fmt));
+        else
+            sink.AddStatisticsLine(NoDataLine(titles[i]));
+    }
+
+    // 17-18.
+    st.ManualDivFlag = false;
+    st.MBunkatuFlag = false;
+    sink.SetStatusText(StatusText(st.mag, st.tani, fmt));
+}
+
+} // namespace tf

@@ -1,0 +1,75 @@
+#pragma once
+// One histogram build: from the lines of DataList to series, counts, statistics and status text.
+// The engine drives the window through BuildSink in the window's own order, so a build that stops
+// with an error leaves the window exactly as far as the build got.
+#include "engine/LineList.h"
+#include "engine/NumberText.h"
+#include "engine/Table.h"
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace tf {
+
+using Tdd = std::vector<double>;
+
+// The parsed table of one DataList, before magnification, so that a rebuild after a settings
+// change does not read the text again. Engine-internal.
+struct TableCache {
+    bool valid = false;
+    std::uint64_t generation = 0;
+    char16_t decimal = 0;
+    char16_t delimiter = 0;
+    qsizetype startRow = 0;
+    int columnCount = 0;
+    double lastNumberBefore = 0.0;
+    std::array<std::vector<double>, MaxColumns> columns;
+};
+
+struct EngineState { // fields of TForm1, held here so the engine is testable without a window
+    LineList DataList;
+    double mag = 1.0;
+    QString tani;
+    int bunkatu = 10;
+    std::array<Tdd, MaxColumns> serdata;
+    bool ManualDivFlag = false;
+    bool MBunkatuFlag = false;
+
+    TableCache tableCache; // keyed on DataList.generation() and the decimal separator
+};
+
+struct BuildControls { // what the build reads from the window's controls
+    int bunkatuSize = 10; // value of BunkatuSize (2..100)
+    bool kukanManualSize = false;
+    bool horizontal = false;
+    QString kukanValue, kukanMaxValue, kukanMinValue;
+};
+
+class BuildSink { // the window's side of a build, called in this order
+public:
+    virtual ~BuildSink() = default;
+    // Destroy the series, clear SeriesCombo and the subtitle, axes automatic; the bin axis not
+    // automatic when manualRange.
+    virtual void ClearForBuild(bool manualRange, bool horizontal) = 0;
+    virtual void CreateSeries(int count, bool horizontal) = 0;
+    // Series titles, SeriesCombo items, item 0 selected.
+    virtual void SetSeriesTitles(const QStringList &titles) = 0;
+    // Manual range on the bin axis; the chart may refuse with a tf::Error.
+    virtual void SetBinAxisMinimum(double v) = 0;
+    virtual void SetBinAxisMaximum(double v) = 0;
+    virtual void SetKukanValueText(const QString &text) = 0;
+    // One call per column, bunkatu + 1 entries; positions[j] = minimum + j * w.
+    virtual void AddSeriesPoints(int series, const std::vector<double> &positions, const std::vector<int> &counts) = 0;
+    virtual void SetRangeTexts(const QString &maxText, const QString &minText) = 0; // automatic range only
+    virtual void AddStatisticsLine(const QString &line) = 0;
+    virtual void SetStatusText(const QString &text) = 0;
+};
+
+// Runs one build. Throws tf::Error at the first failure; state and sink are left exactly as far
+// as the build got (the one-shot flags stay set).
+void BuildHistogram(EngineState &state, const BuildControls &controls, BuildSink &sink, const NumberFormat &fmt);
+
+} // namespace tf

@@ -1,0 +1,132 @@
+#include "engine/Table.h"
+
+#include "engine/NumberText.h"
+
+#include <cmath>
+#include <limits>
+
+namespace tf {
+
+bool CellCursor::next(QStringView &raw, bool &quoted)
+{
+    if (m_pendingEmpty) {
+        m_pendingEmpty = false;
+        raw = QStringView();
+        quoted = false;
+        return true;
+    }
+    const qsizetype len = m_line.size();
+    if (m_pos >= len)
+        return false;
+    if (m_line[m_pos] == u'"') {
+        quoted = true;
+        const qsizetype start = m_pos + 1;
+        qsizetype j = start;
+        for (;;) {
+            const qsizetype q = m_line.indexOf(u'"', j);
+            if (q < 0) { // no closing quote: the cell runs to the end of the line
+                raw = m_line.mid(start);
+                m_pos = len;
+                break;
+            }
+            if (q + 1 < len && m_line[q + 1] == u'"') {
+                j = q + 2;
+                continue;
+            }
+            raw = m_line.mid(start, q - start);
+            m_pos = q + 1;
+            break;
+        }
+    } else {
+        quoted = false;
+        qsizetype j = m_line.indexOf(QChar(m_delimiter), m_pos);
+        if (j < 0)
+            j = len;
+        raw = m_line.mid(m_pos, j - m_pos);
+        m_pos = j;
+    }
+    if (m_pos < len && m_line[m_pos] == m_delimiter) {
+        ++m_pos;
+        if (m_pos == len)
+            m_pendingEmpty = true;
+    }
+    return true;
+}
+
+QString CellText(QStringView raw, bool quoted)
+{
+    QString s = raw.toString();
+    if (quoted)
+        s.replace(QStringLiteral("\"\""), QStringLiteral("\""));
+    return s;
+}
+
+QStringList SplitLine(QStringView line, char16_t delimiter)
+{
+    QStringList cells;
+    CellCursor cur(line, delimiter);
+    QStringView raw;
+    bool quoted;
+    while (cur.next(raw, quoted))
+        cells.append(CellText(raw, quoted));
+    return cells;
+}
+
+char16_t ChooseDelimiter(QStringView firstLine)
+{
+    return firstLine.contains(u'\t') ? u'\t' : u',';
+}
+
+void ReadColumns(const LineList &lines, qsizetype startRow, int columnCount, char16_t delimiter,
+                 char16_t decimal, double lastNumberBefore,
+                 std::array<std::vector<double>, MaxColumns> &columns)
+{
+    // NaN marks a cell that is not a number (number reading never yields NaN); the
+    // substitute depends on column order, so it is filled in after the single pass over the rows.
+    constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
+    const int count = std::min(columnCount, MaxColumns);
+    const size_t rows = size_t(std::max<qsizetype>(0, lines.size() - startRow));
+    for (int q = 0; q < MaxColumns; ++q) {
+        columns[size_t(q)].clear();
+        if (q < count)
+            columns[size_t(q)].reserve(rows);
+    }
+    std::array<bool, MaxColumns> anyMissing{};
+    int active = count;
+    for (qsizetype r = startRow; r < lines.size() && active > 0; ++r) {
+        CellCursor cur(lines.at(r), delimiter);
+        QStringView raw;
+        bool quoted;
+        for (int q = 0; q < active; ++q) {
+            if (!cur.next(raw, quoted)) {
+                active = q; // this row ends column q and every column after it
+                break;
+            }
+            double v;
+            if (!ReadNumberUnits(reinterpret_cast<const char16_t *>(raw.utf16()), raw.size(), decimal, v)) {
+                v = notANumber;
+                anyMissing[size_t(q)] = true;
+            }
+            columns[size_t(q)].push_back(v);
+        }
+    }
+    double last = lastNumberBefore;
+    for (int q = 0; q < count; ++q) {
+        std::vector<double> &col = columns[size_t(q)];
+        if (col.size() < col.capacity() / 2)
+            col.shrink_to_fit();
+        if (!anyMissing[size_t(q)]) {
+            if (!col.empty())
+                last = col.back();
+            continue;
+        }
+        for (double &v : col) {
+            if (std::isnan(v))
+                v = last;
+            else
+                last = v;
+        }
+    }
+}
+
+} // namespace tf
