@@ -1,11 +1,13 @@
 #include <QApplication>
-#include <QLabel>
+
+#include "app/TForm1.h"
+#include "chart/ChartRenderer.h"
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QLabel placeholder(QStringLiteral("Tallyfold"));
-    placeholder.resize(829, 578);
-    placeholder.show();
+    RegisterChartFontSubstitutions();
+    TForm1 Form1;
+    Form1.show();
     return app.exec();
 }

@@ -1,0 +1,26 @@
+#pragma once
+// The bin-count spin box. Its command follows every change of the shown text: each typed or deleted
+// character as well as arrow steps, focus-out correction and values set by the program. QSpinBox alone
+// reports only accepted values, so an emptied box would go unnoticed.
+#include <QSpinBox>
+
+namespace tf {
+
+class BinCountBox : public QSpinBox {
+    Q_OBJECT
+public:
+    explicit BinCountBox(QWidget *parent = nullptr);
+
+    // The text read as a whole number; a text that is not one (empty, a lone sign) counts as the minimum.
+    int textValue() const;
+    QLineEdit *editor() const { return lineEdit(); }
+
+signals:
+    void shownTextChanged(const QString &text);
+
+private:
+    void noteText();
+    QString m_lastText;
+};
+
+} // namespace tf

@@ -1,0 +1,181 @@
+#pragma once
+// The main window: tool bar, chart, splitter, four tab pages of commands and a status line. It owns
+// every control, the chart and the engine state, and every command is one of its handlers.
+#include <QMainWindow>
+#include <QString>
+#include <functional>
+
+#include "app/ChartView.h"
+#include "app/ErrorReport.h"
+#include "engine/Build.h"
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QSplitter;
+class QStatusBar;
+class QTabWidget;
+class QToolBar;
+class QToolButton;
+class QWidget;
+
+namespace tf {
+class BinCountBox;
+class CheckEdit;
+class RadioGroup;
+} // namespace tf
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    // Engine state. The names are references into State so the handlers read like the rest of the program.
+    tf::EngineState State;
+    tf::LineList &DataList = State.DataList;
+    double &mag = State.mag;
+    QString &tani = State.tani;
+    int &bunkatu = State.bunkatu;
+    std::array<tf::Tdd, tf::MaxColumns> &serdata = State.serdata;
+    bool &ManualDivFlag = State.ManualDivFlag;
+    bool &MBunkatuFlag = State.MBunkatuFlag;
+
+    // Controls, by their design names.
+    QToolBar *ToolBar1;
+    QToolButton *OpenBtn, *PasteBtn, *CopyEMFBtn, *SaveEMFBtn, *CopyBmpBtn, *SaveBmpBtn;
+    QStatusBar *StatusBar1;
+    QLabel *StatusBar1Text; // the status bar's one simple text
+    QSplitter *Splitter1;
+    tf::ChartView *Chart1;
+    QTabWidget *PageControl1;
+
+    QWidget *TabSheet1;
+    tf::CheckEdit *TitleEditBtn;
+    QPushButton *TitleFontBtn, *SuBTitleFontBtn;
+    tf::RadioGroup *ChartTitleAlignment;
+    tf::CheckEdit *XAxisEdit, *YAxisEdit;
+    QPushButton *AxisFont, *ChartColor, *WallColor, *WallPictureBtn;
+    QCheckBox *ChartShadow, *BorderCheck, *HorizontalCheck, *StatisticsCheck;
+
+    QWidget *TabSheet2;
+    QComboBox *SeriesCombo;
+    tf::CheckEdit *SeriesName;
+    QPushButton *SeriesColor;
+    QCheckBox *LineVisibleCheck;
+    tf::RadioGroup *LegendPosGrp;
+
+    QWidget *TabSheet3;
+    QLabel *Label2;
+    tf::BinCountBox *BunkatuSize;
+    tf::CheckEdit *KukanValue;
+    QCheckBox *KukanManualSize;
+    tf::CheckEdit *KukanMaxValue, *KukanMinValue, *DosuMaxValue, *DosuTickValue, *KukanMagValue;
+
+    QWidget *TabSheet4;
+    QFrame *Panel1;
+    QComboBox *StyleSelecter;
+    QLabel *Label3;
+    QComboBox *ScaleComboBox;
+    QLabel *Label1;
+    QPlainTextEdit *Memo2;
+
+    // The file-open dialog; returns the confirmed path, or an empty text when cancelled. Tests replace
+    // FileOpenDialogHook to answer without a dialog.
+    std::function<QString()> FileOpenDialogHook;
+    QString ExecuteFileOpenDialog();
+    QString FileOpenDialogFileName; // last confirmed name, offered again next time
+
+    QString StatusText() const;
+    void SetStatusText(const QString &text);
+
+    // Runs a handler as a command: an error it raises goes to the general error report, and the chart's
+    // accessible description is brought up to date afterwards.
+    template <typename F>
+    void Command(F &&handler);
+
+    // Data sources.
+    void OpenBtnClick();
+    void PasteBtnClick();
+    void WMDropFiles(const QString &path);
+
+    // Histogram setting commands.
+    void BunkatuSizeChange();
+    void KukanValueRightButtonClick();
+    void KukanManualSizeClick();
+    void KukanMaxValueRightButtonClick();
+    void KukanMinValueRightButtonClick();
+    void DosuMaxValueRightButtonClick();
+    void DosuTickValueRightButtonClick();
+    void KukanMagValueRightButtonClick();
+    void HorizontalCheckClick();
+    void StatisticsCheckClick();
+
+    // Appearance commands.
+    void TitleEditBtnRightButtonClick();
+    void TitleFontBtnClick();
+    void SuBTitleFontBtnClick();
+    void ChartTitleAlignmentClick();
+    void XAxisEditRightButtonClick();
+    void YAxisEditRightButtonClick();
+    void AxisFontClick();
+    void ChartColorClick();
+    void WallColorClick();
+    void WallPictureBtnClick();
+    void ChartShadowClick();
+    void BorderCheckClick();
+
+    // Series and legend commands.
+    void SeriesComboChange();
+    void SeriesNameRightButtonClick();
+    void SeriesColorClick();
+    void LineVisibleCheckClick();
+    void LegendPosGrpClick();
+
+    // Image export.
+    void CopyEMFBtnClick();
+    void SaveEMFBtnClick();
+    void CopyBmpBtnClick();
+    void SaveBmpBtnClick();
+
+    // Style and zoom.
+    void StyleSelecterChange();
+    void ScaleComboBoxChange();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    friend struct TForm1Probe; // lets tests run a build directly
+    class WindowSink;
+
+    void FormCreate();
+    void FormClose();
+    void LoadSettings();
+    void SaveSettings();
+    void BuildHistogram();
+    tf::BuildControls ReadBuildControls() const;
+    // The axis that carries the bin positions, or the counts, for the current orientation.
+    TChartAxis &BinAxis();
+    TChartAxis &CountAxis();
+    // Reads a check edit's text as a number; a text that is not one is reported and refused.
+    double CheckEditNumber(const tf::CheckEdit *edit) const;
+
+    void CreateToolBar();
+    void CreatePages();
+    void WireCommands();
+    template <typename Sender, typename Signal>
+    void Wire(Sender *sender, Signal signal, void (TForm1::*handler)());
+};
+
+template <typename F>
+void TForm1::Command(F &&handler)
+{
+    tf::RunCommand(this, std::forward<F>(handler));
+    Chart1->refreshDescription();
+}

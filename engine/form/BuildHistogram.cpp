@@ -1,0 +1,110 @@
+// The build in the window: the engine runs the steps and this sink applies each one to the chart and
+// the controls at once, so a build that stops leaves exactly what its finished steps did.
+#include "app/TForm1.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QSignalBlocker>
+#include <algorithm>
+
+#include "app/BinCountBox.h"
+#include "app/CheckEdit.h"
+
+class TForm1::WindowSink final : public tf::BuildSink {
+public:
+    explicit WindowSink(TForm1 &form) : f(form) {}
+
+    void ClearForBuild(bool manualRange, bool horizontal) override
+    {
+        TChart &chart = *f.Chart1;
+        for (int i = chart.SeriesCount() - 1; i >= 0; --i)
+            chart.DestroySeries(i);
+        chart.RemoveAllSeries();
+        {
+            // Emptying the list is no choice of the user's: the series command must not run.
+            const QSignalBlocker blocker(f.SeriesCombo);
+            f.SeriesCombo->clear();
+        }
+        chart.SubTitle.Text.Clear();
+        chart.LeftAxis.Automatic = true;
+        chart.BottomAxis.Automatic = true;
+        if (manualRange)
+            BinAxis(horizontal).Automatic = false;
+        m_horizontal = horizontal;
+    }
+
+    void CreateSeries(int count, bool horizontal) override
+    {
+        TChart &chart = *f.Chart1;
+        for (int i = 0; i < count; ++i) {
+            TCustomBarSeries *series = horizontal ? static_cast<TCustomBarSeries *>(chart.CreateSeries<THorizBarSeries>())
+                                                  : static_cast<TCustomBarSeries *>(chart.CreateSeries<TBarSeries>());
+            series->OffsetPercent = horizontal ? -50 : 50;
+            series->BarWidthPercent = 100;
+            series->MultiBar = mbStacked;
+            series->Marks.Visible = false;
+            chart.AddSeries(series);
+        }
+    }
+
+    void SetSeriesTitles(const QStringList &titles) override
+    {
+        const QSignalBlocker blocker(f.SeriesCombo);
+        for (int i = 0; i < titles.size(); ++i) {
+            f.Chart1->Series(i)->Title = titles[i];
+            f.SeriesCombo->addItem(titles[i]);
+        }
+        if (f.SeriesCombo->count() > 0)
+            f.SeriesCombo->setCurrentIndex(0);
+    }
+
+    void SetBinAxisMinimum(double v) override { BinAxis(m_horizontal).Minimum = v; }
+    void SetBinAxisMaximum(double v) override { BinAxis(m_horizontal).Maximum = v; }
+    void SetKukanValueText(const QString &text) override { f.KukanValue->setText(text); }
+
+    void AddSeriesPoints(int series, const std::vector<double> &positions, const std::vector<int> &counts) override
+    {
+        TChartSeries *s = f.Chart1->Series(series);
+        for (size_t j = 0; j < positions.size(); ++j) {
+            const double count = counts[j];
+            if (m_horizontal)
+                s->AddXY(count, positions[j], QString(), AutoColor);
+            else
+                s->AddXY(positions[j], count, QString(), AutoColor);
+        }
+    }
+
+    void SetRangeTexts(const QString &maxText, const QString &minText) override
+    {
+        f.KukanMaxValue->setText(maxText);
+        f.KukanMinValue->setText(minText);
+    }
+
+    void AddStatisticsLine(const QString &line) override { f.Chart1->SubTitle.Text.Add(line); }
+    void SetStatusText(const QString &text) override { f.SetStatusText(text); }
+
+private:
+    TChartAxis &BinAxis(bool horizontal) { return horizontal ? f.Chart1->LeftAxis : f.Chart1->BottomAxis; }
+
+    TForm1 &f;
+    bool m_horizontal = false;
+};
+
+tf::BuildControls TForm1::ReadBuildControls() const
+{
+    tf::BuildControls c;
+    // While the user types, the box may show a value outside its limits; the build never sees one.
+    c.bunkatuSize = std::clamp(BunkatuSize->textValue(), BunkatuSize->minimum(), BunkatuSize->maximum());
+    c.kukanManualSize = KukanManualSize->isChecked();
+    c.horizontal = HorizontalCheck->isChecked();
+    c.kukanValue = KukanValue->text();
+    c.kukanMaxValue = KukanMaxValue->text();
+    c.kukanMinValue = KukanMinValue->text();
+    return c;
+}
+
+void TForm1::BuildHistogram()
+{
+    WindowSink sink(*this);
+    tf::BuildHistogram(State, ReadBuildControls(), sink, tf::NumberFormat::system());
+}

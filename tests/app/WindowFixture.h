@@ -1,0 +1,125 @@
+#pragma once
+// A real main window, shown headless, with message boxes captured instead of shown.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QStringList>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <memory>
+#include <vector>
+
+#include "app/ErrorReport.h"
+#include "app/TForm1.h"
+
+struct TForm1Probe {
+    static void Build(TForm1 &form) { form.BuildHistogram(); }
+};
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_previousHook = tf::SetMessageBoxHook([this](const tf::MessageBoxRequest &r) { boxes.push_back(r); });
+        form = std::make_unique<TForm1>();
+        form->show();
+        QCoreApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        form.reset();
+        tf::SetMessageBoxHook(m_previousHook);
+    }
+
+    void Load(const QStringList &lines) { form->DataList = tf::LineList(lines); }
+    // A build straight through the window's build method (errors propagate).
+    void Build() { TForm1Probe::Build(*form); }
+    // Paints the chart now, which stores the automatic axis ranges as the screen shows them.
+    void Paint() { form->Chart1->repaint(); }
+
+    TChart &chart() { return *form->Chart1; }
+    std::vector<double> Xs(int series) const
+    {
+        std::vector<double> v;
+        for (const TChartValue &p : form->Chart1->Series(series)->Values())
+            v.push_back(p.X);
+        return v;
+    }
+    std::vector<double> Ys(int series) const
+    {
+        std::vector<double> v;
+        for (const TChartValue &p : form->Chart1->Series(series)->Values())
+            v.push_back(p.Y);
+        return v;
+    }
+    QStringList ComboItems() const
+    {
+        QStringList items;
+        for (int i = 0; i < form->SeriesCombo->count(); ++i)
+            items += form->SeriesCombo->itemText(i);
+        return items;
+    }
+    // The one error box a command showed, or an empty text when none (fails on more than one).
+    QString TakeErrorText()
+    {
+        EXPECT_LE(boxes.size(), 1u);
+        QString text;
+        if (!boxes.empty()) {
+            EXPECT_EQ(boxes.front().caption, tf::ApplicationTitle());
+            EXPECT_EQ(boxes.front().icon, QMessageBox::Critical);
+            text = boxes.front().text;
+        }
+        boxes.clear();
+        return text;
+    }
+
+    std::unique_ptr<TForm1> form;
+    std::vector<tf::MessageBoxRequest> boxes;
+
+private:
+    tf::MessageBoxHook m_previousHook;
+};
+
+// Counts the emissions of a signal.
+struct SignalCount {
+    template <typename Sender, typename Signal>
+    SignalCount(Sender *sender, Signal signal)
+    {
+        QObject::connect(sender, signal, sender, [this] { ++count; });
+    }
+    int count = 0;
+};
+
+// A key press and release sent straight to a widget, as typing would deliver them.
+inline void Key(QWidget *target, int key, const QString &text = QString(), Qt::KeyboardModifiers mods = Qt::NoModifier)
+{
+    QKeyEvent press(QEvent::KeyPress, key, mods, text);
+    QCoreApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
+    QCoreApplication::sendEvent(target, &release);
+}
+
+// The sample column every histogram example uses.
+inline QStringList SampleColumn()
+{
+    return {QStringLiteral("3"), QStringLiteral("7"), QStringLiteral("12"), QStringLiteral("25"), QStringLiteral("31")};
+}
+
+inline std::vector<double> SamplePositions()
+{
+    std::vector<double> v;
+    for (int x = 2; x <= 32; x += 2)
+        v.push_back(x);
+    return v;
+}
+
+inline std::vector<double> SampleCounts()
+{
+    std::vector<double> v(16, 0.0);
+    for (int x : {2, 6, 12, 24, 30})
+        v[size_t(x / 2 - 1)] = 1.0;
+    return v;
+}
+
+inline const QString SampleStatistics =
+    QStringLiteral("       No0: 平均=  15.60  標準偏差= 11.95  最大値=  31.00  最小値=   3.00");
