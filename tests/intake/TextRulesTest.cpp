@@ -162,6 +162,27 @@ TEST(DecodeFileText, EveryEncodingOfTheSameTableGivesTheSameLines)
     }
 }
 
+TEST(DecodeFileText, SheetsExportedByASpreadsheetGiveTheirRows)
+{
+    const QStringList rows[] = {
+        {u"長さ(mm)"_qs, u"重さ 表示値"_qs, u"ソース温度"_qs},
+        {u"12.5"_qs, u"0.25"_qs, u"-3.75"_qs},
+        {u"13.125"_qs, u"0.5"_qs, u"21"_qs},
+        {u"14.75"_qs, u"1.125"_qs, u"0.5"_qs},
+    };
+    struct Export {
+        const char *file;
+        QChar separator;
+    };
+    const Export exports[] = {{"spreadsheet-utf8.csv", u','}, {"spreadsheet-sjis.csv", u','}, {"spreadsheet-tab.txt", u'\t'}};
+    for (const Export &e : exports) {
+        QStringList expected;
+        for (const QStringList &row : rows)
+            expected << row.join(e.separator);
+        EXPECT_EQ(linesOf(tf::SplitLines(tf::DecodeFileText(readAll(fixture(e.file)), "CP932"))), expected) << e.file;
+    }
+}
+
 struct BytesCase {
     const char *name;
     QByteArray bytes;
