@@ -233,6 +233,10 @@ TChartSeries *TChart::AddSeries(TChartSeries *series)
     const bool owned = std::any_of(m_owned.begin(), m_owned.end(),
                                    [series](const auto &p) { return p.get() == series; });
     if (!owned) {
+        if (series->m_chart && series->m_chart != this &&
+            std::any_of(series->m_chart->m_owned.begin(), series->m_chart->m_owned.end(),
+                        [series](const auto &p) { return p.get() == series; }))
+            throw tf::Error(QStringLiteral("The series belongs to another chart"));
         // A series made elsewhere becomes this chart's own.
         m_owned.emplace_back(series);
         series->m_chart = this;

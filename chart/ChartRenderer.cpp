@@ -19,19 +19,23 @@ constexpr int kTick = 4;       // axis tick length, outward
 constexpr int kSwatchW = 16;   // legend colour swatch
 constexpr int kLegendPad = 4;  // inside the legend frame
 constexpr int kEntryGap = 12;  // between entries side by side
-constexpr int kMaxLabels = 1000;
+constexpr int kMaxLabels = 200;
 
 int rounded(double v)
 {
     // Keeps far-off values (a manual range far from the data) inside int without overflow.
+    if (std::isnan(v))
+        return 0;
     return int(std::lround(std::clamp(v, -1.0e6, 1.0e6)));
 }
 
 // Smallest 1, 2 or 5 times a power of ten that is at least x (x > 0).
 double niceCeil(double x)
 {
-    if (!(x > 0) || !std::isfinite(x))
+    if (!(x > 0))
         return 1.0;
+    if (!std::isfinite(x))
+        return x;
     const double p = std::pow(10.0, std::floor(std::log10(x)));
     for (double m : {1.0, 2.0, 5.0, 10.0}) {
         if (m * p >= x * (1 - 1e-12))
@@ -59,8 +63,12 @@ void drawableRange(double &lo, double &hi)
     }
     if (hi < lo)
         std::swap(lo, hi);
+    if (!std::isfinite(hi - lo)) {
+        lo = std::max(lo, -1e307);
+        hi = std::min(hi, 1e307);
+    }
     if (hi == lo)
-        hi = lo + 1;
+        hi = lo + std::max(1.0, std::fabs(lo) * 1e-9);
 }
 
 // The series that take part in drawing: one orientation (the first visible series decides),
@@ -286,9 +294,11 @@ LabelSet makeLabels(const AxisMap &map, double increment, const QFontMetrics &fm
     double step = 1;
     double spacing = alongWidth ? 24 : 2.2 * fm.height();
     for (int attempt = 0; attempt < 6; ++attempt) {
-        const double minStep = span * spacing / std::max(1, map.length);
-        if (increment > 0)
-            step = increment >= minStep ? increment : increment * niceCeil(minStep / increment);
+        const double minStep = span / std::max(1, map.length) * spacing;
+        if (increment > 0 && increment >= minStep)
+            step = increment;
+        else if (increment > 0 && std::isfinite(minStep / increment))
+            step = increment * niceCeil(minStep / increment);
         else
             step = wholeSteps ? std::max(1.0, niceCeil(minStep)) : niceCeil(minStep);
         if (!alongWidth)
@@ -301,13 +311,17 @@ LabelSet makeLabels(const AxisMap &map, double increment, const QFontMetrics &fm
             break;
         spacing = needed;
     }
+    if (!(step > 0) || !std::isfinite(step) || span / step > kMaxLabels)
+        step = span / 10; // a step the rules above could not size: ten labels, whatever they read
     out.step = step;
     const double eps = step * 1e-9;
     const double first = std::ceil((map.min - eps) / step) * step;
+    double previous = std::numeric_limits<double>::quiet_NaN();
     for (int i = 0; i < kMaxLabels; ++i) {
         double v = first + i * step;
-        if (v > map.max + eps)
-            break;
+        if (v > map.max + eps || v == previous)
+            break; // past the end, or a step below the values' precision
+        previous = v;
         if (std::fabs(v) < eps)
             v = 0;
         out.values.push_back(v);

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <limits>
 
 using namespace charttest;
 
@@ -395,4 +397,50 @@ TEST(AxisLabelText, ShowsCleanNumbers)
     };
     for (const Case &k : cases)
         EXPECT_EQ(tf::AxisLabelText(k.value, k.step), QString::fromUtf8(k.text)) << k.value << " step " << k.step;
+}
+
+TEST(ChartDrawing, ExtremeValuesAndStepsStayBounded)
+{
+    struct Case {
+        const char *what;
+        std::function<void(TChart &)> setup;
+    };
+    const double inf = std::numeric_limits<double>::infinity();
+    const Case cases[] = {
+        {"denormal increment", [](TChart &c) { c.LeftAxis.Increment = 1e-320; }},
+        {"huge values", [](TChart &c) { addBars(c, {{-1e300, 1e300}, {1e300, 1e300}}); }},
+        {"non-finite values", [inf](TChart &c) { addBars(c, {{std::nan(""), inf}, {inf, -inf}}); }},
+        {"fixed empty range", [](TChart &c) {
+             c.BottomAxis.Automatic = false;
+             c.BottomAxis.Maximum = 7;
+             c.BottomAxis.Minimum = 7;
+         }},
+        {"fixed extreme range", [](TChart &c) {
+             c.LeftAxis.Automatic = false;
+             c.LeftAxis.Minimum = -1.7e308;
+             c.LeftAxis.Maximum = 1.7e308;
+         }},
+    };
+    for (const Case &k : cases) {
+        for (QSize size : {QSize(0, 0), QSize(40, 30), QSize(621, 512)}) {
+            TChart c;
+            addBars(c, {{0, 1}, {1, 2}});
+            k.setup(c);
+            const Rendered r = render(c, size);
+            EXPECT_LT(r.layout.leftLabels.size(), 100) << k.what;
+            EXPECT_LT(r.layout.bottomLabels.size(), 100) << k.what;
+            for (const auto &lab : r.layout.leftLabels)
+                EXPECT_FALSE(lab.text.contains(u'e') && lab.text.size() > 20) << k.what;
+        }
+    }
+}
+
+TEST(ChartModel, ASeriesOfAnotherChartIsNotTakenOver)
+{
+    TChart a, b;
+    TBarSeries *s = a.CreateSeries<TBarSeries>();
+    EXPECT_THROW(b.AddSeries(s), tf::Error);
+    EXPECT_EQ(b.SeriesCount(), 0);
+    a.AddSeries(s);
+    EXPECT_EQ(a.Series(0), s);
 }
