@@ -525,14 +525,15 @@ ChartLayout LayoutChart(TChart &chart, const QSize &size)
     AxisMap bottomMap;
     LabelSet bottomLabels;
     int plotRight = area.right() + 1 - kGap;
-    for (int round = 0; round < 2; ++round) {
+    for (int round = 0; round < 3; ++round) {
         bottomMap = resolve(chart.BottomAxis, &binAxis == &chart.BottomAxis, plotRight - plotLeft);
         bottomLabels = makeLabels(bottomMap, chart.BottomAxis.Increment.get(), bottomLf.fm, true,
                                   set.horizontal ? wholeCounts : false);
-        plotRight = area.right() + 1 - std::max(kGap, bottomLabels.maxWidth / 2 + 1);
+        if (round < 2)
+            plotRight = area.right() + 1 - std::max(kGap, bottomLabels.maxWidth / 2 + 1);
     }
+    // The last round ran at the final width, so the stored range fits the bars drawn.
     l.plot = QRect(plotLeft, plotTop, std::max(1, plotRight - plotLeft), plotH);
-    bottomMap.length = l.plot.width();
 
     l.bottomMin = bottomMap.min;
     l.bottomMax = bottomMap.max;
