@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <string>
 
 namespace tf {
@@ -27,118 +28,122 @@ namespace {
 
 inline bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
-// Grows only for absurdly long cells; ordinary numbers fit in the inline part.
-class CharBuffer {
-public:
-    void push(char c)
-    {
-        if (m_size < sizeof(m_inline))
-            m_inline[m_size] = c;
-        else {
-            if (m_heap.empty())
-                m_heap.assign(m_inline, m_inline + sizeof(m_inline));
-            m_heap.push_back(c);
-        }
-        ++m_size;
-    }
-    const char *data() const { return m_heap.empty() ? m_inline : m_heap.data(); }
-    size_t size() const { return m_size; }
+} // namespace
 
-private:
-    char m_inline[64];
-    std::string m_heap;
-    size_t m_size = 0;
-};
+namespace {
+
+// Decimal exponent of the leading significant digit of an ASCII number "[-]digits[.digits][e[-]digits]",
+// saturated; only used to tell overflow from underflow.
+long long leadingExponent(const char *b, const char *e)
+{
+    long long pos = 0, exp = 0;
+    bool inFraction = false, found = false;
+    const char *c = b;
+    for (; c != e && *c != 'e'; ++c) {
+        if (*c == '.') {
+            inFraction = true;
+        } else if (*c >= '0' && *c <= '9') {
+            if (!found && *c != '0')
+                found = true;
+            if (found && !inFraction)
+                ++pos;
+            else if (!found && inFraction)
+                --pos;
+        }
+    }
+    if (c != e) {
+        ++c;
+        const bool neg = c != e && *c == '-';
+        if (neg)
+            ++c;
+        for (; c != e; ++c)
+            exp = std::min<long long>(exp * 10 + (*c - '0'), 1000000000);
+        if (neg)
+            exp = -exp;
+    }
+    return found ? pos + exp : std::numeric_limits<long long>::min();
+}
+
+// Validates the number syntax (from_chars alone accepts a different one) while writing the
+// ASCII form from_chars reads into buf, which must hold n + 2 characters. Returns the end of the
+// written text, or nullptr when the text is not a number.
+char *toAscii(const char16_t *p, qsizetype n, char16_t decimal, char *buf)
+{
+    char *w = buf;
+    qsizetype i = 0;
+    while (i < n && p[i] == u' ')
+        ++i;
+    if (i < n && (p[i] == u'+' || p[i] == u'-')) {
+        if (p[i] == u'-')
+            *w++ = '-';
+        ++i;
+    }
+    const qsizetype intBegin = i;
+    while (i < n && isDigit(p[i]))
+        *w++ = char(p[i++]);
+    if (i < n && p[i] == decimal) {
+        if (i == intBegin)
+            *w++ = '0'; // ".5" and "." in the form from_chars accepts
+        *w++ = '.';
+        ++i;
+        while (i < n && isDigit(p[i]))
+            *w++ = char(p[i++]);
+    } else if (i == intBegin) {
+        return nullptr; // neither a digit nor the separator
+    }
+    if (i < n && (p[i] == u'e' || p[i] == u'E')) {
+        ++i;
+        char *const mark = w;
+        *w++ = 'e';
+        if (i < n && (p[i] == u'+' || p[i] == u'-')) {
+            if (p[i] == u'-')
+                *w++ = '-';
+            ++i;
+        }
+        const qsizetype digitsBegin = i;
+        while (i < n && isDigit(p[i]))
+            *w++ = char(p[i++]);
+        if (i == digitsBegin) // no exponent digits: exponent 0
+            w = mark;
+    }
+    while (i < n && p[i] == u' ')
+        ++i;
+    return i == n ? w : nullptr;
+}
+
+bool convert(const char *buf, const char *end, double &out)
+{
+    double v = 0.0;
+    const auto res = std::from_chars(buf, end, v);
+    if (res.ec == std::errc::result_out_of_range) {
+        // from_chars reports both ends; only a value beyond the largest Double is refused,
+        // one below the smallest reads as zero.
+        if (leadingExponent(buf, end) > 0)
+            return false;
+        v = buf[0] == '-' ? -0.0 : 0.0;
+    } else if (res.ec != std::errc() || res.ptr != end) {
+        return false;
+    }
+    out = v;
+    return true;
+}
+
+bool readLongNumber(const char16_t *p, qsizetype n, char16_t decimal, double &out)
+{
+    std::string buf(size_t(n) + 2, '\0');
+    const char *end = toAscii(p, n, decimal, buf.data());
+    return end && convert(buf.data(), end, out);
+}
 
 } // namespace
 
 bool ReadNumberUnits(const char16_t *p, qsizetype n, char16_t decimal, double &out)
 {
-    qsizetype i = 0;
-    while (i < n && p[i] == u' ')
-        ++i;
-    CharBuffer buf;
-    if (i < n && (p[i] == u'+' || p[i] == u'-')) {
-        if (p[i] == u'-')
-            buf.push('-');
-        ++i;
-    }
-    // Decimal position of the first significant digit, to tell overflow from underflow below.
-    long long leadPos = 0;
-    bool seenNonZero = false;
-    qsizetype intDigits = 0, fracDigits = 0;
-    bool hasSeparator = false;
-    buf.push('0'); // keeps ".5" and "5." in the form from_chars accepts
-    while (i < n && isDigit(p[i])) {
-        if (p[i] != u'0' && !seenNonZero)
-            seenNonZero = true;
-        if (seenNonZero)
-            ++leadPos;
-        buf.push(char(p[i]));
-        ++i;
-        ++intDigits;
-    }
-    if (i < n && p[i] == decimal) {
-        hasSeparator = true;
-        ++i;
-        buf.push('.');
-        while (i < n && isDigit(p[i])) {
-            if (!seenNonZero) {
-                if (p[i] != u'0')
-                    seenNonZero = true;
-                else
-                    --leadPos;
-            }
-            buf.push(char(p[i]));
-            ++i;
-            ++fracDigits;
-        }
-        buf.push('0');
-    }
-    if (intDigits == 0 && fracDigits == 0 && !hasSeparator)
-        return false;
-    long long exponent = 0;
-    if (i < n && (p[i] == u'e' || p[i] == u'E')) {
-        ++i;
-        bool negExp = false;
-        if (i < n && (p[i] == u'+' || p[i] == u'-')) {
-            negExp = p[i] == u'-';
-            ++i;
-        }
-        const qsizetype expStart = i;
-        while (i < n && isDigit(p[i])) {
-            if (exponent < 1000000)
-                exponent = exponent * 10 + (p[i] - u'0');
-            ++i;
-        }
-        if (i > expStart) {
-            buf.push('e');
-            if (negExp)
-                buf.push('-');
-            const std::string digits = std::to_string(exponent);
-            for (char c : digits)
-                buf.push(c);
-            if (negExp)
-                exponent = -exponent;
-        }
-    }
-    while (i < n && p[i] == u' ')
-        ++i;
-    if (i != n)
-        return false;
-
-    double v = 0.0;
-    const auto res = std::from_chars(buf.data(), buf.data() + buf.size(), v);
-    if (res.ec == std::errc::result_out_of_range) {
-        // from_chars reports both ends; only a value beyond the largest Double is refused.
-        if (seenNonZero && leadPos + exponent > 0)
-            return false;
-        v = (buf.data()[0] == '-') ? -0.0 : 0.0;
-    } else if (res.ec != std::errc() || res.ptr != buf.data() + buf.size()) {
-        return false;
-    }
-    out = v;
-    return true;
+    char buf[64];
+    if (n + 2 > qsizetype(sizeof buf))
+        return readLongNumber(p, n, decimal, out);
+    const char *end = toAscii(p, n, decimal, buf);
+    return end && convert(buf, end, out);
 }
 
 std::optional<double> ReadNumber(QStringView text, const NumberFormat &fmt)

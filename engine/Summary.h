@@ -15,8 +15,6 @@ struct ColumnStats {
     double minimum = 0.0;
 };
 
-ColumnStats ComputeStats(const double *values, std::size_t count);
-
 // Title right-aligned in ten characters (never cut), then mean, deviation, largest and smallest value.
 QString StatisticsLine(const QString &title, const ColumnStats &stats, const NumberFormat &fmt);
 // For a series that has no column of its own in the current data.

@@ -7,50 +7,24 @@
 
 namespace tf {
 
-bool CellCursor::next(QStringView &raw, bool &quoted)
+QStringView CellCursor::nextQuoted()
 {
-    if (m_pendingEmpty) {
-        m_pendingEmpty = false;
-        raw = QStringView();
-        quoted = false;
-        return true;
-    }
     const qsizetype len = m_line.size();
-    if (m_pos >= len)
-        return false;
-    if (m_line[m_pos] == u'"') {
-        quoted = true;
-        const qsizetype start = m_pos + 1;
-        qsizetype j = start;
-        for (;;) {
-            const qsizetype q = m_line.indexOf(u'"', j);
-            if (q < 0) { // no closing quote: the cell runs to the end of the line
-                raw = m_line.mid(start);
-                m_pos = len;
-                break;
-            }
-            if (q + 1 < len && m_line[q + 1] == u'"') {
-                j = q + 2;
-                continue;
-            }
-            raw = m_line.mid(start, q - start);
-            m_pos = q + 1;
-            break;
+    const qsizetype start = m_pos + 1;
+    qsizetype j = start;
+    for (;;) {
+        const qsizetype q = m_line.indexOf(u'"', j);
+        if (q < 0) { // no closing quote: the cell runs to the end of the line
+            m_pos = len;
+            return m_line.mid(start);
         }
-    } else {
-        quoted = false;
-        qsizetype j = m_line.indexOf(QChar(m_delimiter), m_pos);
-        if (j < 0)
-            j = len;
-        raw = m_line.mid(m_pos, j - m_pos);
-        m_pos = j;
+        if (q + 1 < len && m_line[q + 1] == u'"') {
+            j = q + 2;
+            continue;
+        }
+        m_pos = q + 1;
+        return m_line.mid(start, q - start);
     }
-    if (m_pos < len && m_line[m_pos] == m_delimiter) {
-        ++m_pos;
-        if (m_pos == len)
-            m_pendingEmpty = true;
-    }
-    return true;
 }
 
 QString CellText(QStringView raw, bool quoted)

@@ -17,9 +17,39 @@ inline constexpr int MaxColumns = 21;
 class CellCursor {
 public:
     CellCursor(QStringView line, char16_t delimiter) : m_line(line), m_delimiter(delimiter) {}
-    bool next(QStringView &raw, bool &quoted);
+    bool next(QStringView &raw, bool &quoted)
+    {
+        if (m_pendingEmpty) {
+            m_pendingEmpty = false;
+            raw = QStringView();
+            quoted = false;
+            return true;
+        }
+        const qsizetype len = m_line.size();
+        if (m_pos >= len)
+            return false;
+        const char16_t *p = m_line.utf16();
+        quoted = p[m_pos] == u'"';
+        if (quoted) {
+            raw = nextQuoted();
+        } else {
+            qsizetype j = m_pos; // cells are short: a plain loop beats a library search here
+            while (j < len && p[j] != m_delimiter)
+                ++j;
+            raw = QStringView(p + m_pos, j - m_pos);
+            m_pos = j;
+        }
+        if (m_pos < len && p[m_pos] == m_delimiter) {
+            ++m_pos;
+            if (m_pos == len)
+                m_pendingEmpty = true;
+        }
+        return true;
+    }
 
 private:
+    QStringView nextQuoted();
+
     QStringView m_line;
     qsizetype m_pos = 0;
     char16_t m_delimiter;

@@ -1,0 +1,156 @@
+// Build speed of the histogram engine on generated spreadsheet-sized input.
+// Prints, per data set, the first build (lines to counts and statistics lines), a rebuild after a
+// settings change, and the peak memory so far. The last line sums up the 1,000,000-row set.
+#include "bench/OpenPhase.h"
+#include "engine/Build.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QString>
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <sys/resource.h>
+#include <vector>
+
+namespace {
+
+class CountingSink : public tf::BuildSink {
+public:
+    long long counted = 0;
+    void ClearForBuild(bool, bool) override {}
+    void CreateSeries(int, bool) override {}
+    void SetSeriesTitles(const QStringList &) override {}
+    void SetBinAxisMinimum(double) override {}
+    void SetBinAxisMaximum(double) override {}
+    void SetKukanValueText(const QString &) override {}
+    void AddSeriesPoints(int, const std::vector<double> &, const std::vector<int> &counts) override
+    {
+        for (int c : counts)
+            counted += c;
+    }
+    void SetRangeTexts(const QString &, const QString &) override {}
+    void AddStatisticsLine(const QString &) override {}
+    void SetStatusText(const QString &) override {}
+};
+
+struct Rng { // xorshift64*: fast and the same data on every run
+    std::uint64_t s = 0x9E3779B97F4A7C15ull;
+    std::uint64_t next()
+    {
+        s ^= s >> 12;
+        s ^= s << 25;
+        s ^= s >> 27;
+        return s * 2685821657736338717ull;
+    }
+    double uniform() { return double(next() >> 11) * (1.0 / 9007199254740992.0); }
+};
+
+// A header row and `rows` rows of `columns` decimal numbers, comma separated, as UTF-8 bytes.
+QByteArray generate(long rows, int columns)
+{
+    QByteArray text;
+    text.reserve(rows * columns * 9 + 64);
+    for (int q = 0; q < columns; ++q) {
+        if (q)
+            text += ',';
+        text += "col" + QByteArray::number(q);
+    }
+    text += '\n';
+    Rng rng;
+    char buf[32];
+    for (long r = 0; r < rows; ++r) {
+        for (int q = 0; q < columns; ++q) {
+            if (q)
+                text += ',';
+            // columns of different spread, like measured quantities: 12.345, 987.6, 0.4321 ...
+            const double centre = 100.0 * (q % 4 + 1);
+            const double v = centre + (rng.uniform() + rng.uniform() + rng.uniform() - 1.5) * centre / 2;
+            static const int decimals[4] = {4, 3, 3, 4};
+            const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals[q % 4]);
+            text.append(buf, res.ptr - buf);
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+tf::LineList toLines(const QByteArray &utf8)
+{
+    QString text = QString::fromLatin1(utf8); // the generated text is ASCII
+    std::vector<tf::LineList::Range> ranges;
+    ranges.reserve(size_t(utf8.count('\n')) + 1);
+    qsizetype begin = 0;
+    const char16_t *p = reinterpret_cast<const char16_t *>(text.utf16());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (p[i] == u'\n') {
+            ranges.push_back({begin, i});
+            begin = i + 1;
+        }
+    }
+    if (begin < text.size())
+        ranges.push_back({begin, text.size()});
+    return tf::LineList::fromRanges(std::move(text), std::move(ranges));
+}
+
+long peakRssMb()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss / 1024;
+}
+
+struct Figures {
+    double firstMs, rebuildMs, mbPerS;
+    long rows;
+};
+
+Figures measure(const char *name, QByteArray utf8, long rows)
+{
+    const double mb = double(utf8.size()) / 1e6;
+    tf::EngineState state;
+    state.DataList = toLines(utf8);
+    utf8 = QByteArray(); // the text lives on in DataList only
+    const tf::NumberFormat fmt; // the generated numbers use a period
+    tf::BuildControls controls;
+    CountingSink sink;
+
+    QElapsedTimer t;
+    t.start();
+    tf::BuildHistogram(state, controls, sink, fmt);
+    const double firstMs = double(t.nsecsElapsed()) / 1e6;
+
+    // Settings changes (a new bin count with the fixed-count flag): the kept table is not read again.
+    std::vector<double> rebuilds;
+    for (int run = 0; run < 7; ++run) {
+        controls.bunkatuSize = 20 + run;
+        state.MBunkatuFlag = true;
+        t.restart();
+        tf::BuildHistogram(state, controls, sink, fmt);
+        rebuilds.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    const double firstRebuildMs = rebuilds.front();
+    std::sort(rebuilds.begin(), rebuilds.end());
+    const double rebuildMs = rebuilds[rebuilds.size() / 2];
+    std::printf("%s: %.1f MB of text, first build %.1f ms, rebuild %.1f ms (median of 7; first %.1f ms), "
+                "values counted %lld, peak RSS %ld MB\n",
+                name, mb, firstMs, rebuildMs, firstRebuildMs, sink.counted, peakRssMb());
+    return {firstMs, rebuildMs, mb / (firstMs / 1000.0), rows};
+}
+
+} // namespace
+
+int main()
+{
+    QByteArray big = generate(1000000, 4);
+
+    RunOpenPhase(big);
+
+    measure("100,000 rows x 21 columns", generate(100000, 21), 100000);
+    const Figures f = measure("1,000,000 rows x 4 columns", std::move(big), 1000000);
+    std::printf("first build: %.0f ms, rebuild: %.1f ms, rows: %ld, MB/s: %.0f\n", f.firstMs, f.rebuildMs, f.rows,
+                f.mbPerS);
+    return 0;
+}
