@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
@@ -94,13 +95,22 @@ tf::CheckEdit *Edit(QWidget *page, const QString &name, const QString &hint, int
     return edit;
 }
 
+// Chains the widgets for the Tab key; a radio group takes its place through its buttons.
 void TabOrder(std::initializer_list<QWidget *> widgets)
 {
     QWidget *previous = nullptr;
-    for (QWidget *w : widgets) {
+    auto chain = [&previous](QWidget *w) {
         if (previous)
             QWidget::setTabOrder(previous, w);
         previous = w;
+    };
+    for (QWidget *w : widgets) {
+        if (auto *group = qobject_cast<tf::RadioGroup *>(w)) {
+            for (int i = 0; i < group->count(); ++i)
+                chain(group->item(i));
+        } else {
+            chain(w);
+        }
     }
 }
 
@@ -128,7 +138,6 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     StatusBar1->setSizeGripEnabled(false);
     StatusBar1Text = new QLabel(StatusBar1);
     StatusBar1Text->setObjectName(QStringLiteral("StatusBar1Text"));
-    StatusBar1Text->setAccessibleName(QStringLiteral("ステータス"));
     StatusBar1Text->setTextFormat(Qt::PlainText);
     StatusBar1->addWidget(StatusBar1Text, 1);
     setStatusBar(StatusBar1);
