@@ -1,4 +1,5 @@
-// The three ways data arrive: the open dialog, the clipboard and a dropped file.
+// The three ways data arrive: a file chosen in the open dialog, the clipboard's text and a file
+// dropped on the window. Each loads DataList, sets mag to 1.0 and rebuilds.
 #include "app/TForm1.h"
 
 #include <QClipboard>
@@ -8,11 +9,15 @@
 #include "intake/TextRules.h"
 
 namespace {
+
+// Paste and drop tell the user only that the data did not make a histogram; the build's own
+// message is not shown.
 void ReportDataError(QWidget *owner)
 {
     tf::ShowMessageBox(owner, QStringLiteral("エラーが発生しました データを確認してください"), QStringLiteral("情報"),
                        QMessageBox::Critical);
 }
+
 } // namespace
 
 void TForm1::OpenBtnClick()
@@ -21,8 +26,20 @@ void TForm1::OpenBtnClick()
     if (path.isEmpty())
         return;
     mag = 1.0;
+    // Read fully before assigning: a file that cannot be read leaves the previous data in place.
     DataList = tf::ReadDataFile(path);
+
+    // A changed text runs the bin-count command at once: a build with the count fixed at 10.
+    bool countCommandRan = false;
+    const QMetaObject::Connection watch = connect(BunkatuSize, &tf::BinCountBox::shownTextChanged, this,
+                                                  [&countCommandRan] { countCommandRan = true; });
     BunkatuSize->setValue(10);
+    disconnect(watch);
+    // That build clears the one-shot flag it set when it completes. Still set means it stopped
+    // with an error that has been reported already; the build below would stop the same way and
+    // report it a second time. (With fewer than two lines neither build changes anything.)
+    if (countCommandRan && MBunkatuFlag)
+        return;
     BuildHistogram();
 }
 
@@ -31,6 +48,7 @@ void TForm1::PasteBtnClick()
     DataList.clear();
     mag = 1.0;
     QString text = QGuiApplication::clipboard()->text();
+    // Clipboard text ends at its first zero character, as the platform's text format does.
     const qsizetype zero = text.indexOf(QChar(u'\0'));
     if (zero >= 0)
         text.truncate(zero);
@@ -48,6 +66,7 @@ void TForm1::WMDropFiles(const QString &path)
 {
     DataList.clear();
     mag = 1.0;
+    // A file that cannot be read goes to the general error report; DataList stays empty.
     DataList = tf::ReadDataFile(path);
     try {
         BuildHistogram();

@@ -1,0 +1,445 @@
+// The three data sources driven through the real window: the open button with its dialog answered
+// by a stub, the paste button with text on the real clipboard, and drops as real drop events.
+#include "tests/app/WindowFixture.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QUrl>
+
+#include <cerrno>
+#include <cstring>
+
+#include "app/BinCountBox.h"
+#include "app/CheckEdit.h"
+#include "intake/TextRules.h"
+
+namespace {
+
+QString fixture(const char *name) { return QStringLiteral(TF_FIXTURES_DIR "/") + QLatin1String(name); }
+
+QString cannotOpen(const QString &path, int err)
+{
+    return QStringLiteral("ファイル ") + path + QStringLiteral(" は開けません。 ")
+        + QString::fromLocal8Bit(std::strerror(err)) + u' ';
+}
+
+const QString kDataErrorText = QStringLiteral("エラーが発生しました データを確認してください");
+
+// The spreadsheet fixture's three columns, as a sheet's copied range reads.
+const QStringList kSheetTitles = {QStringLiteral("長さ(mm)"), QStringLiteral("重さ 表示値"), QStringLiteral("ソース温度")};
+
+class DataSourcesTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        ASSERT_TRUE(dir.isValid());
+    }
+
+    QString WriteFile(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+        return path;
+    }
+
+    void Open(const QString &path)
+    {
+        form->FileOpenDialogHook = [path] { return path; };
+        form->OpenBtn->click();
+    }
+
+    void Paste(const QString &text)
+    {
+        QGuiApplication::clipboard()->setText(text);
+        form->PasteBtn->click();
+    }
+
+    // Sends a real drag-enter and drop of these files to the window; returns whether the drop was taken.
+    bool Drop(const QStringList &paths)
+    {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString &p : paths)
+            urls << QUrl::fromLocalFile(p);
+        data.setUrls(urls);
+        const QPoint at(100, 100);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(form.get(), &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(form.get(), &drop);
+        return drop.isAccepted();
+    }
+
+    // Everything a build shows, to compare the results of two loads.
+    QString Shown()
+    {
+        return form->Chart1->describe() + u'\n' + ComboItems().join(u'|') + u'\n' + form->StatusText() + u'\n'
+            + form->KukanValue->text() + u' ' + form->KukanMaxValue->text() + u' ' + form->KukanMinValue->text();
+    }
+
+    QStringList SeriesTitles()
+    {
+        QStringList titles;
+        for (int i = 0; i < chart().SeriesCount(); ++i)
+            titles << chart().Series(i)->Title.get();
+        return titles;
+    }
+
+    // A chart from earlier data that a failed load must leave in place.
+    void LoadEarlierData()
+    {
+        Paste(QStringLiteral("x\ty\r\n1\t2\r\n3\t4\r\n"));
+        ASSERT_TRUE(boxes.empty());
+        ASSERT_EQ(SeriesTitles(), (QStringList{QStringLiteral("x"), QStringLiteral("y")}));
+    }
+
+    QTemporaryDir dir;
+};
+
+// ---- open ------------------------------------------------------------------------------------
+
+TEST_F(DataSourcesTest, OpenReadsEveryEncodingOfTheSameTableAlike)
+{
+    Open(fixture("spreadsheet-utf8.csv"));
+    ASSERT_TRUE(boxes.empty());
+    EXPECT_EQ(SeriesTitles(), kSheetTitles);
+    EXPECT_EQ(form->DataList.size(), 4);
+    const QString expected = Shown();
+
+    for (const char *name : {"spreadsheet-sjis.csv", "spreadsheet-tab.txt"}) {
+        form->DataList.clear();
+        Open(fixture(name));
+        EXPECT_TRUE(boxes.empty()) << name;
+        EXPECT_EQ(Shown(), expected) << name;
+    }
+
+    // The encoding fixtures hold another table, the same in all five files.
+    Open(fixture("encoding-utf8.csv"));
+    const QString table = Shown();
+    EXPECT_EQ(SeriesTitles(), (QStringList{QStringLiteral("番号"), QStringLiteral("表示値"), QStringLiteral("ソース"),
+                                           QStringLiteral("ﾒﾓ")}));
+    for (const char *name : {"encoding-utf8-mark.csv", "encoding-sjis.csv", "encoding-utf16le-mark.csv",
+                             "encoding-utf16be-mark.csv"}) {
+        Open(fixture(name));
+        EXPECT_EQ(Shown(), table) << name;
+    }
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(DataSourcesTest, OpenSetsTheBinCountToTenAndEndsLikeAnOpenAtTen)
+{
+    Open(fixture("spreadsheet-utf8.csv"));
+    const QString atTen = Shown();
+
+    form->BunkatuSize->setValue(25);
+    ASSERT_NE(Shown(), atTen);
+    form->mag = 7.0;
+    Open(fixture("spreadsheet-utf8.csv"));
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(form->BunkatuSize->text(), QStringLiteral("10"));
+    EXPECT_EQ(Shown(), atTen);
+    EXPECT_FALSE(form->MBunkatuFlag);
+    EXPECT_FALSE(form->ManualDivFlag);
+}
+
+TEST_F(DataSourcesTest, CancelledOpenChangesNothing)
+{
+    LoadEarlierData();
+    form->BunkatuSize->setValue(25);
+    form->mag = 7.0;
+    const QString before = Shown();
+    const QStringList lines = form->DataList.toStringList();
+
+    form->FileOpenDialogHook = [] { return QString(); };
+    form->OpenBtn->click();
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(form->mag, 7.0);
+    EXPECT_EQ(form->BunkatuSize->value(), 25);
+    EXPECT_EQ(form->DataList.toStringList(), lines);
+    EXPECT_EQ(Shown(), before);
+}
+
+TEST_F(DataSourcesTest, OpenFailuresAreReportedAndKeepThePreviousData)
+{
+    struct Case {
+        const char *name;
+        QString path;
+        QString message; // as the general error report shows it
+    };
+    const QString gone = WriteFile(QStringLiteral("消える.csv"), "1\n2\n");
+    const Case cases[] = {
+        {"file gone after the dialog", gone, cannotOpen(gone, ENOENT)},
+        {"folder", dir.path(), cannotOpen(dir.path(), EISDIR)},
+        {"UTF-8 mark before invalid bytes", WriteFile(QStringLiteral("bad.csv"), "\xEF\xBB\xBF" "1\n\xFF\n"),
+         QStringLiteral("Unicode 文字のマッピングがターゲットのマルチバイト コード ページに存在しません.")},
+    };
+    LoadEarlierData();
+    form->BunkatuSize->setValue(25);
+    const QString before = Shown();
+    const QStringList lines = form->DataList.toStringList();
+    boxes.clear();
+
+    for (const Case &c : cases) {
+        form->mag = 7.0;
+        // The file vanishes between the dialog and the read.
+        form->FileOpenDialogHook = [&c, &gone] {
+            QFile::remove(gone);
+            return c.path;
+        };
+        form->OpenBtn->click();
+        EXPECT_EQ(TakeErrorText(), c.message) << c.name;
+        EXPECT_EQ(form->DataList.toStringList(), lines) << c.name;
+        EXPECT_EQ(form->mag, 1.0) << c.name;
+        EXPECT_EQ(form->BunkatuSize->value(), 25) << c.name;
+        EXPECT_EQ(Shown(), before) << c.name;
+    }
+}
+
+TEST_F(DataSourcesTest, AFailedBuildInsideOpenIsReportedOnce)
+{
+    struct Case {
+        QByteArray bytes;
+        QString message;
+        QStringList linesAfter;
+        QStringList titlesAfter; // the build stopped after creating these series
+    };
+    const Case cases[] = {
+        // A header row whose only data row is empty: the list index error.
+        {"a,b\r\n\r\n", QStringLiteral("リストのインデックスが範囲を超えています (1)"), {QStringLiteral("a,b")},
+         {QStringLiteral("a"), QStringLiteral("b")}},
+        // A data row wider than the header fails the same way in every build.
+        {"a\n1,2\n3,4\n", QStringLiteral("引数が範囲外です."),
+         {QStringLiteral("a"), QStringLiteral("1,2"), QStringLiteral("3,4")}, {QStringLiteral("a")}},
+    };
+    const QString path = dir.filePath(QStringLiteral("bad.csv"));
+    for (const Case &c : cases) {
+        WriteFile(QStringLiteral("bad.csv"), c.bytes);
+        for (const int count : {25, 10}) {
+            LoadEarlierData();
+            form->BunkatuSize->setValue(count);
+            boxes.clear();
+
+            Open(path);
+            EXPECT_EQ(TakeErrorText(), c.message) << count;
+            EXPECT_EQ(form->BunkatuSize->value(), 10);
+            EXPECT_EQ(form->DataList.toStringList(), c.linesAfter) << count;
+            EXPECT_EQ(SeriesTitles(), c.titlesAfter) << count;
+        }
+    }
+}
+
+TEST_F(DataSourcesTest, OpeningAnEmptyFileKeepsThePreviousSeries)
+{
+    LoadEarlierData();
+    const QString before = Shown();
+    for (const QByteArray &bytes : {QByteArray(), QByteArray("\xEF\xBB\xBF"), QByteArray("1,2\r\n")}) {
+        Open(WriteFile(QStringLiteral("few.csv"), bytes));
+        EXPECT_TRUE(boxes.empty());
+        EXPECT_LE(form->DataList.size(), 1);
+        EXPECT_EQ(Shown(), before) << bytes.toHex().toStdString();
+    }
+}
+
+// ---- paste -----------------------------------------------------------------------------------
+
+TEST_F(DataSourcesTest, PasteOfASpreadsheetRangeBuildsItsColumns)
+{
+    QFile sheet(fixture("spreadsheet-tab.txt"));
+    ASSERT_TRUE(sheet.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(sheet.readAll());
+    form->BunkatuSize->setValue(25);
+
+    Paste(text);
+    ASSERT_TRUE(boxes.empty());
+    EXPECT_EQ(SeriesTitles(), kSheetTitles);
+    EXPECT_EQ(form->DataList.size(), 4);
+    EXPECT_EQ(form->BunkatuSize->value(), 25);
+    // The count typed above fixed the bins of that first build only; the reference is a rebuild.
+    Paste(text);
+    const QString withLf = Shown();
+
+    // The same range with CR LF, as spreadsheets on the other platform copy it, and with LF CR,
+    // whose empty lines the build drops.
+    QString crlf = text;
+    crlf.replace(u'\n', QStringLiteral("\r\n"));
+    Paste(crlf);
+    EXPECT_EQ(form->DataList.size(), 4);
+    EXPECT_EQ(Shown(), withLf);
+    QString lfcr = text;
+    lfcr.replace(u'\n', QStringLiteral("\n\r"));
+    Paste(lfcr);
+    EXPECT_EQ(form->DataList.size(), 4);
+    EXPECT_EQ(Shown(), withLf);
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(DataSourcesTest, PastedTextEndsAtItsFirstZeroCharacter)
+{
+    const QString text = QStringLiteral("3\n7\n12\n25\n31\n") + QChar(u'\0') + QStringLiteral("99\n99\n");
+    QGuiApplication::clipboard()->setText(text);
+    ASSERT_EQ(QGuiApplication::clipboard()->text(), text);
+    form->PasteBtn->click();
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(form->DataList.toStringList(), SampleColumn());
+    EXPECT_EQ(Xs(0), SamplePositions());
+    EXPECT_EQ(Ys(0), SampleCounts());
+}
+
+TEST_F(DataSourcesTest, PasteOfTooLittleTextFreesTheSeriesAndKeepsTheRest)
+{
+    for (const QString &text : {QString(), QStringLiteral("1\t2")}) {
+        LoadEarlierData();
+        const QStringList items = ComboItems();
+        const QStringList subtitle = chart().SubTitle.Text.Lines();
+        const QString status = form->StatusText();
+        form->mag = 7.0;
+
+        Paste(text);
+        EXPECT_TRUE(boxes.empty());
+        EXPECT_EQ(chart().SeriesCount(), 0);
+        EXPECT_EQ(ComboItems(), items);
+        EXPECT_EQ(chart().SubTitle.Text.Lines(), subtitle);
+        EXPECT_EQ(form->StatusText(), status);
+        EXPECT_EQ(form->mag, 1.0);
+    }
+}
+
+TEST_F(DataSourcesTest, OneDataLineFollowedByAnEmptyLineIsEnough)
+{
+    Paste(QStringLiteral("3\t4\r\n\r\n"));
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(SeriesTitles(), (QStringList{QStringLiteral("No0"), QStringLiteral("No1")}));
+}
+
+TEST_F(DataSourcesTest, FailedPasteShowsTheDataErrorBoxAndKeepsWhatTheBuildReached)
+{
+    LoadEarlierData();
+    const QString status = form->StatusText();
+    form->MBunkatuFlag = true;
+
+    Paste(QStringLiteral("a\tb\r\n\r\n"));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, kDataErrorText);
+    EXPECT_EQ(boxes[0].caption, QStringLiteral("情報"));
+    EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(boxes[0].owner, form.get());
+    EXPECT_EQ(form->DataList.toStringList(), QStringList{QStringLiteral("a\tb")});
+    EXPECT_EQ(form->mag, 1.0);
+    EXPECT_TRUE(form->MBunkatuFlag);
+    EXPECT_EQ(SeriesTitles(), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+    EXPECT_EQ(ComboItems(), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+    EXPECT_EQ(form->StatusText(), status);
+}
+
+TEST_F(DataSourcesTest, WithTheManualRangePastedValuesStayUnscaled)
+{
+    form->KukanManualSize->click();
+    Paste(QStringLiteral("0.001\n0.002\n0.004\n"));
+    EXPECT_EQ(form->mag, 1.0);
+    EXPECT_TRUE(form->StatusText().startsWith(QStringLiteral("倍率 X= 1　")));
+}
+
+// ---- drop ------------------------------------------------------------------------------------
+
+TEST_F(DataSourcesTest, DropLoadsOnlyTheFirstFileWithTheShownBinCount)
+{
+    const QString first = WriteFile(QStringLiteral("first.csv"), "3\n7\n12\n25\n31\n");
+    const QString second = WriteFile(QStringLiteral("second.csv"), "a,b\n1,2\n");
+    form->BunkatuSize->setValue(25);
+    form->mag = 7.0;
+
+    EXPECT_TRUE(Drop({first, second, dir.path()}));
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(form->DataList.toStringList(), SampleColumn());
+    EXPECT_EQ(SeriesTitles(), QStringList{QStringLiteral("No0")});
+    EXPECT_EQ(form->BunkatuSize->value(), 25);
+    EXPECT_EQ(form->mag, 1.0);
+}
+
+TEST_F(DataSourcesTest, DropTakesPathsOfAnyLength)
+{
+    QString folder = dir.path();
+    // Each name stays within the file system's 255 bytes; the whole path does not.
+    for (int i = 0; i < 4; ++i) {
+        folder += u'/' + QString(80, QChar(char16_t(u'あ' + i)));
+        ASSERT_TRUE(QDir().mkpath(folder));
+    }
+    const QString path = folder + QStringLiteral("/data.csv");
+    ASSERT_GT(path.size(), 300);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("3\n7\n12\n25\n31\n");
+    f.close();
+
+    EXPECT_TRUE(Drop({path}));
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(form->DataList.toStringList(), SampleColumn());
+}
+
+TEST_F(DataSourcesTest, DropThatCannotBeReadIsReportedAndLeavesTheChart)
+{
+    LoadEarlierData();
+    const QString before = Shown();
+    boxes.clear();
+    const QString badMark = WriteFile(QStringLiteral("bad.csv"), "\xEF\xBB\xBF\xC0\x80");
+    const std::pair<QString, QString> cases[] = {
+        {dir.path(), cannotOpen(dir.path(), EISDIR)},
+        {badMark, QStringLiteral("Unicode 文字のマッピングがターゲットのマルチバイト コード ページに存在しません.")},
+    };
+    for (const auto &[path, message] : cases) {
+        form->mag = 7.0;
+        Drop({path});
+        EXPECT_EQ(TakeErrorText(), message);
+        EXPECT_TRUE(form->DataList.isEmpty());
+        EXPECT_EQ(form->mag, 1.0);
+        EXPECT_EQ(Shown(), before);
+    }
+}
+
+TEST_F(DataSourcesTest, DroppedEmptyFileKeepsTheSeries)
+{
+    LoadEarlierData();
+    const QString before = Shown();
+    Drop({WriteFile(QStringLiteral("empty.csv"), QByteArray())});
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(form->DataList.isEmpty());
+    EXPECT_EQ(Shown(), before);
+}
+
+TEST_F(DataSourcesTest, FailedBuildAfterADropShowsTheDataErrorBox)
+{
+    LoadEarlierData();
+    Drop({WriteFile(QStringLiteral("header.csv"), "a,b\n\n")});
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, kDataErrorText);
+    EXPECT_EQ(boxes[0].caption, QStringLiteral("情報"));
+    EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(form->DataList.toStringList(), QStringList{QStringLiteral("a,b")});
+    EXPECT_EQ(SeriesTitles(), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+}
+
+TEST_F(DataSourcesTest, DropsWithoutALocalFileAreRefused)
+{
+    LoadEarlierData();
+    QMimeData data;
+    data.setUrls({QUrl(QStringLiteral("https://example.org/data.csv"))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    enter.setAccepted(false);
+    QCoreApplication::sendEvent(form.get(), &enter);
+    EXPECT_FALSE(enter.isAccepted());
+    EXPECT_EQ(form->DataList.size(), 3);
+}
+
+} // namespace
