@@ -65,9 +65,11 @@ long long leadingExponent(const char *b, const char *e)
 }
 
 // Validates the number syntax (from_chars alone accepts a different one) while writing the
-// ASCII form from_chars reads into buf, which must hold n + 2 characters. Returns the end of the
+// ASCII form from_chars reads into buf, which must hold n + 2 characters. The text ends at n, or
+// with StopAtUnit at the first `stop` unit, whose position goes to `used`. Returns the end of the
 // written text, or nullptr when the text is not a number.
-char *toAscii(const char16_t *p, qsizetype n, char16_t decimal, char *buf)
+template <bool StopAtUnit>
+inline char *toAscii(const char16_t *p, qsizetype n, char16_t decimal, char16_t stop, char *buf, qsizetype &used)
 {
     char *w = buf;
     qsizetype i = 0;
@@ -81,7 +83,8 @@ char *toAscii(const char16_t *p, qsizetype n, char16_t decimal, char *buf)
     const qsizetype intBegin = i;
     while (i < n && isDigit(p[i]))
         *w++ = char(p[i++]);
-    if (i < n && p[i] == decimal) {
+    // The delimiter wins over a decimal separator of the same character: it ends the cell.
+    if (i < n && p[i] == decimal && !(StopAtUnit && p[i] == stop)) {
         if (i == intBegin)
             *w++ = '0'; // ".5" and "." in the form from_chars accepts
         *w++ = '.';
@@ -108,20 +111,23 @@ char *toAscii(const char16_t *p, qsizetype n, char16_t decimal, char *buf)
     }
     while (i < n && p[i] == u' ')
         ++i;
-    return i == n ? w : nullptr;
+    used = i;
+    if (i == n || (StopAtUnit && p[i] == stop))
+        return w;
+    return nullptr;
 }
 
-bool convert(const char *buf, const char *end, double &out)
+inline bool convert(const char *buf, const char *end, double &out)
 {
     double v = 0.0;
     const auto res = std::from_chars(buf, end, v);
-    if (res.ec == std::errc::result_out_of_range) {
+    if (res.ec == std::errc::result_out_of_range) [[unlikely]] {
         // from_chars reports both ends; only a value beyond the largest Double is refused,
         // one below the smallest reads as zero.
         if (leadingExponent(buf, end) > 0)
             return false;
         v = buf[0] == '-' ? -0.0 : 0.0;
-    } else if (res.ec != std::errc() || res.ptr != end) {
+    } else if (res.ec != std::errc() || res.ptr != end) [[unlikely]] {
         return false;
     }
     out = v;
@@ -131,19 +137,40 @@ bool convert(const char *buf, const char *end, double &out)
 bool readLongNumber(const char16_t *p, qsizetype n, char16_t decimal, double &out)
 {
     std::string buf(size_t(n) + 2, '\0');
-    const char *end = toAscii(p, n, decimal, buf.data());
+    qsizetype used;
+    const char *end = toAscii<false>(p, n, decimal, 0, buf.data(), used);
     return end && convert(buf.data(), end, out);
 }
+
+constexpr qsizetype ShortText = 60; // fits the stack buffer below with room for the added characters
 
 } // namespace
 
 bool ReadNumberUnits(const char16_t *p, qsizetype n, char16_t decimal, double &out)
 {
-    char buf[64];
-    if (n + 2 > qsizetype(sizeof buf))
+    if (n > ShortText)
         return readLongNumber(p, n, decimal, out);
-    const char *end = toAscii(p, n, decimal, buf);
+    char buf[ShortText + 4];
+    qsizetype used;
+    const char *end = toAscii<false>(p, n, decimal, 0, buf, used);
     return end && convert(buf, end, out);
+}
+
+qsizetype ReadNumberUntil(const char16_t *p, qsizetype n, char16_t decimal, char16_t stop, double &out)
+{
+    char buf[ShortText + 4];
+    qsizetype used = 0;
+    const qsizetype window = std::min(n, ShortText);
+    const char *end = toAscii<true>(p, window, decimal, stop, buf, used);
+    if (end && (used < window || window == n)) [[likely]]
+        return convert(buf, end, out) ? used : -1;
+    if (window == n)
+        return -1;
+    // The window cut the text short (a rare, long cell): find its end and read it whole.
+    qsizetype e = 0;
+    while (e < n && p[e] != stop)
+        ++e;
+    return ReadNumberUnits(p, e, decimal, out) ? e : -1;
 }
 
 std::optional<double> ReadNumber(QStringView text, const NumberFormat &fmt)

@@ -20,6 +20,9 @@ std::optional<double> ReadNumber(QStringView text, const NumberFormat &fmt);
 
 // Same rules on raw UTF-16 units; the hot loop of table reading uses it to avoid building views.
 bool ReadNumberUnits(const char16_t *text, qsizetype size, char16_t decimal, double &out);
+// Reads the number that ends at the first `stop` unit (or at size) and gives that unit's position,
+// or -1 when the text up to the stop is not a number. Lets a cell be scanned and read in one pass.
+qsizetype ReadNumberUntil(const char16_t *text, qsizetype size, char16_t decimal, char16_t stop, double &out);
 
 // Two decimals, minimum width 0 is the "%f" text; width 7 the "%7f" text. From 1E18 on, the E form.
 QString FixedText(double v, int decimals, int minWidth, const NumberFormat &fmt);

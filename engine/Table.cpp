@@ -1,7 +1,5 @@
 #include "engine/Table.h"
 
-#include "engine/NumberText.h"
-
 #include <cmath>
 #include <limits>
 
@@ -69,15 +67,14 @@ void ReadColumns(const LineList &lines, qsizetype startRow, int columnCount, cha
     int active = count;
     for (qsizetype r = startRow; r < lines.size() && active > 0; ++r) {
         CellCursor cur(lines.at(r), delimiter);
-        QStringView raw;
-        bool quoted;
         for (int q = 0; q < active; ++q) {
-            if (!cur.next(raw, quoted)) {
+            double v;
+            bool isNumber;
+            if (!cur.nextNumber(decimal, v, isNumber)) {
                 active = q; // this row ends column q and every column after it
                 break;
             }
-            double v;
-            if (!ReadNumberUnits(reinterpret_cast<const char16_t *>(raw.utf16()), raw.size(), decimal, v)) {
+            if (!isNumber) {
                 v = notANumber;
                 anyMissing[size_t(q)] = true;
             }

@@ -1,6 +1,7 @@
 #pragma once
 // Splitting the loaded lines into cells and reading the numeric columns of the table.
 #include "engine/LineList.h"
+#include "engine/NumberText.h"
 
 #include <QString>
 #include <QStringList>
@@ -25,30 +26,66 @@ public:
             quoted = false;
             return true;
         }
-        const qsizetype len = m_line.size();
-        if (m_pos >= len)
+        if (m_pos >= m_line.size())
             return false;
         const char16_t *p = m_line.utf16();
         quoted = p[m_pos] == u'"';
         if (quoted) {
             raw = nextQuoted();
         } else {
-            qsizetype j = m_pos; // cells are short: a plain loop beats a library search here
-            while (j < len && p[j] != m_delimiter)
-                ++j;
-            raw = QStringView(p + m_pos, j - m_pos);
-            m_pos = j;
+            const qsizetype b = m_pos;
+            skipToDelimiter();
+            raw = QStringView(p + b, m_pos - b);
         }
-        if (m_pos < len && p[m_pos] == m_delimiter) {
-            ++m_pos;
-            if (m_pos == len)
-                m_pendingEmpty = true;
+        passDelimiter();
+        return true;
+    }
+
+    // The next cell read as a number in the same pass that finds its end (the table's hot loop).
+    // isNumber is false for a cell that is not a number. Returns false when the line has no more cells.
+    bool nextNumber(char16_t decimal, double &value, bool &isNumber)
+    {
+        if (m_pendingEmpty) {
+            m_pendingEmpty = false;
+            isNumber = false;
+            return true;
         }
+        const qsizetype len = m_line.size();
+        if (m_pos >= len)
+            return false;
+        const char16_t *p = m_line.utf16();
+        if (p[m_pos] == u'"') {
+            const QStringView raw = nextQuoted();
+            isNumber = ReadNumberUnits(raw.utf16(), raw.size(), decimal, value);
+        } else {
+            const qsizetype used = ReadNumberUntil(p + m_pos, len - m_pos, decimal, m_delimiter, value);
+            isNumber = used >= 0;
+            if (isNumber)
+                m_pos += used;
+            else
+                skipToDelimiter();
+        }
+        passDelimiter();
         return true;
     }
 
 private:
     QStringView nextQuoted();
+    void skipToDelimiter()
+    {
+        const char16_t *p = m_line.utf16();
+        const qsizetype len = m_line.size();
+        while (m_pos < len && p[m_pos] != m_delimiter) // cells are short: a plain loop is quickest
+            ++m_pos;
+    }
+    void passDelimiter()
+    {
+        if (m_pos < m_line.size() && m_line.utf16()[m_pos] == m_delimiter) {
+            ++m_pos;
+            if (m_pos == m_line.size())
+                m_pendingEmpty = true; // a delimiter at the end leaves one more, empty cell
+        }
+    }
 
     QStringView m_line;
     qsizetype m_pos = 0;

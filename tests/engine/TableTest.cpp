@@ -97,6 +97,27 @@ TEST(ReadColumns, TabDelimiterAndCommaDecimal)
     EXPECT_EQ(cols[1], (std::vector<double>{2, 4.25}));
 }
 
+TEST(ReadColumns, CellsReadInPlaceFollowTheNumberRules)
+{
+    // Long cells, cells that look like numbers up to a point, and a decimal separator equal to the
+    // delimiter (the delimiter wins) read as number reading reads the cell on its own.
+    const QString spaces(59, u' ');
+    const QString longNumber = QString(70, u'1') + ".5";
+    const QString longRow = spaces + "-5," + longNumber + ",12a," + QString(80, u' ') + "7 ,\"3\"";
+    Columns cols;
+    ReadColumns(LineList{longRow}, 0, 5, u',', u'.', 0, cols);
+    EXPECT_EQ(cols[0], (std::vector<double>{-5}));
+    EXPECT_EQ(cols[1], (std::vector<double>{*ReadNumber(longNumber, NumberFormat{})}));
+    EXPECT_EQ(cols[2], (std::vector<double>{*ReadNumber(longNumber, NumberFormat{})})); // 12a: the last number
+    EXPECT_EQ(cols[3], (std::vector<double>{7}));
+    EXPECT_EQ(cols[4], (std::vector<double>{3}));
+
+    ReadColumns(LineList{"1,5,2"}, 0, 3, u',', u',', 0, cols);
+    EXPECT_EQ(cols[0], (std::vector<double>{1}));
+    EXPECT_EQ(cols[1], (std::vector<double>{5}));
+    EXPECT_EQ(cols[2], (std::vector<double>{2}));
+}
+
 struct ScaleCase {
     double sample;
     const char *tani;
