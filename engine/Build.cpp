@@ -296,10 +296,15 @@ void BuildHistogram(EngineState &st, const BuildControls &c, BuildSink &sink, co
 
     // 15. A series without a column of this build says so instead of showing older numbers.
     for (int i = 0; i < seriesCount; ++i) {
-        if (i < columnCount)
-            sink.AddStatisticsLine(StatisticsLine(titles[i], stats[size_t(i)], fmt));
-        else
+        if (i >= columnCount) {
             sink.AddStatisticsLine(NoDataLine(titles[i]));
+            continue;
+        }
+        const ColumnStats &s = stats[size_t(i)];
+        // Values near the largest Double can sum or square beyond it.
+        checkedFinite(s.mean);
+        checkedFinite(s.stdDev);
+        sink.AddStatisticsLine(StatisticsLine(titles[i], s, fmt));
     }
 
     // 17-18.

@@ -551,6 +551,13 @@ TEST(BuildHistogram, ValuesBeyondTheLargestDoubleAfterScaling)
     EXPECT_EQ(RunBuild(st, BuildControls{}, sink), QStringLiteral("浮動小数点数オーバーフロー"));
     EngineState wide = StateWith({"-1e308", "1e308"});
     EXPECT_EQ(RunBuild(wide, BuildControls{}, sink), QStringLiteral("浮動小数点数オーバーフロー"));
+
+    // finite values whose sum is not: the bars stand, the statistics stop the build
+    EngineState sum = StateWith({"a,b", "1,1e308", "2,1.5e308"});
+    RecordingSink partial;
+    EXPECT_EQ(RunBuild(sum, BuildControls{}, partial), QStringLiteral("浮動小数点数オーバーフロー"));
+    EXPECT_TRUE(partial.calls.back().startsWith("Stat          a: ")) << partial.calls.back().toStdString();
+    EXPECT_EQ(partial.calls.filter(QRegularExpression("^Points ")).size(), 2);
 }
 
 // ---- the parsed table is kept between builds ----------------------------------------------
