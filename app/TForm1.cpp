@@ -150,6 +150,10 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     PageControl1 = new QTabWidget(Splitter1);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setMinimumWidth(30);
+    // Tabs cannot wrap onto a second row here; at the design width they share the row by shortening
+    // the longest caption rather than hiding a page behind scroll arrows.
+    PageControl1->setUsesScrollButtons(false);
+    PageControl1->setElideMode(Qt::ElideRight);
     Splitter1->addWidget(Chart1);
     Splitter1->addWidget(PageControl1);
     Splitter1->setStretchFactor(0, 1);
@@ -213,7 +217,8 @@ void TForm1::CreatePages()
     auto page = [this](const QString &name, const QString &caption) {
         auto *w = new QWidget;
         w->setObjectName(name);
-        PageControl1->addTab(w, caption);
+        const int index = PageControl1->addTab(w, caption);
+        PageControl1->setTabToolTip(index, caption); // the whole caption when the tab shows it shortened
         return w;
     };
 
