@@ -15,6 +15,8 @@ BinCountBox::BinCountBox(QWidget *parent) : QSpinBox(parent)
     // (which it writes into the editor with the editor's signals blocked).
     connect(lineEdit(), &QLineEdit::textChanged, this, &BinCountBox::noteText);
     connect(this, &QSpinBox::textChanged, this, &BinCountBox::noteText);
+    // Leaving the box corrects an out-of-range text, even when the value itself stays the same.
+    connect(this, &QAbstractSpinBox::editingFinished, this, &BinCountBox::noteText);
 }
 
 int BinCountBox::textValue() const

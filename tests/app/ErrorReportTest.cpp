@@ -58,3 +58,12 @@ TEST_F(WindowTest, EscapePressesTheOuterColourButton)
     emit esc->activated();
     EXPECT_EQ(pressed.count, 1);
 }
+
+TEST_F(WindowTest, ClosingReleasesTheDataList)
+{
+    Load(SampleColumn());
+    Build();
+    EXPECT_TRUE(form->close());
+    EXPECT_TRUE(form->DataList.isEmpty());
+    EXPECT_TRUE(boxes.empty());
+}

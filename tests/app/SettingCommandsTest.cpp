@@ -272,6 +272,20 @@ TEST_F(SettingCommandsTest, BinCountFollowsEveryChangeOfTheTypedText)
     EXPECT_TRUE(boxes.empty());
 }
 
+TEST_F(SettingCommandsTest, LeavingTheBinCountBoxCorrectsToTheNearestLimit)
+{
+    form->BunkatuSize->setValue(2);
+    form->BunkatuSize->editor()->selectAll();
+    Key(form->BunkatuSize, Qt::Key_1, QStringLiteral("1"));
+    EXPECT_EQ(form->BunkatuSize->text(), QStringLiteral("1"));
+    MarkSubtitle();
+    QFocusEvent focusOut(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(form->BunkatuSize, &focusOut);
+    EXPECT_EQ(form->BunkatuSize->text(), QStringLiteral("2"));
+    EXPECT_TRUE(Rebuilt());
+    EXPECT_EQ(chart().Series(0)->Count(), 3);
+}
+
 TEST_F(SettingCommandsTest, BinCountArrowsStopAtTheLimit)
 {
     form->BunkatuSize->setValue(99);
