@@ -1,5 +1,6 @@
 #include "app/ChartView.h"
 
+#include <QAccessibleWidget>
 #include <QPainter>
 #include <QTimer>
 
@@ -8,8 +9,20 @@
 
 namespace tf {
 
+namespace {
+// Screen readers are told that this widget is a chart, not a plain area.
+QAccessibleInterface *ChartAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("tf::ChartView") && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Chart);
+    return nullptr;
+}
+} // namespace
+
 ChartView::ChartView(QWidget *parent) : QWidget(parent)
 {
+    static const bool factoryInstalled = (QAccessible::installFactory(ChartAccessible), true);
+    Q_UNUSED(factoryInstalled);
     setObjectName(QStringLiteral("Chart1"));
     setAccessibleName(QStringLiteral("グラフ"));
     setMinimumSize(40, 40);

@@ -6,6 +6,7 @@
 
 #include "app/BinCountBox.h"
 #include "app/CheckEdit.h"
+#include "engine/NumberText.h"
 
 TEST_F(WindowTest, SampleColumnBuildsOneVerticalSeries)
 {
@@ -54,6 +55,24 @@ TEST_F(WindowTest, HorizontalBarsSwapCountsAndPositions)
     EXPECT_NE(dynamic_cast<TBarSeries *>(chart().Series(0)), nullptr);
     EXPECT_EQ(Xs(0), SamplePositions());
     EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(WindowTest, StatusShowsTheMagnificationAndUnit)
+{
+    // Numbers are typed and shown with the user's regional separators.
+    const tf::NumberFormat fmt = tf::NumberFormat::system();
+    const QString point(QChar(fmt.decimal)), group(QChar(fmt.thousands));
+    const std::pair<QStringList, QString> rows[] = {
+        {{QStringLiteral("1500"), QStringLiteral("2500")}, QStringLiteral("倍率 X= 0　単位 [ K ]")},
+        {{QStringLiteral("0") + point + QStringLiteral("005"), QStringLiteral("0") + point + QStringLiteral("007")},
+         QStringLiteral("倍率 X= 1") + group + QStringLiteral("000　単位 [ m ]")},
+        {{QStringLiteral("-250"), QStringLiteral("300")}, QStringLiteral("倍率 X= 1　単位 [  ]")},
+    };
+    for (const auto &[lines, status] : rows) {
+        Load(lines);
+        Build();
+        EXPECT_EQ(form->StatusText(), status);
+    }
 }
 
 TEST_F(WindowTest, HeaderRowTitlesStackedSeriesInOrder)

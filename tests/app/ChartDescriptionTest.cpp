@@ -11,6 +11,7 @@ TEST_F(WindowTest, ChartDescriptionListsWhatTheChartShows)
     form->HorizontalCheck->click();
     QAccessibleInterface *a = QAccessible::queryAccessibleInterface(form->Chart1);
     ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->role(), QAccessible::Chart);
     const QStringList lines = a->text(QAccessible::Description).split(u'\n');
 
     QStringList expected{QStringLiteral("タイトル")};
