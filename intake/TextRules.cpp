@@ -9,13 +9,16 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <iconv.h>
 #include <langinfo.h>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -195,24 +198,75 @@ void convertLenient(iconv_t cd, const char *in, size_t inLen, Utf16Out &out, cha
     }
 }
 
-// Copies the ASCII bytes from b[i] on to dst, one character each, up to the first byte of 0x80
-// or above; returns that byte's index (n when there is none).
-qsizetype widenAscii(const unsigned char *b, qsizetype i, qsizetype n, char16_t *dst)
+constexpr char16_t kNoChar = 0xFFFF; // a noncharacter: no legacy code page maps to it
+
+// A legacy codeset whose characters are one byte or two, each giving one UTF-16 unit, held as
+// lookup tables built once from iconv. Decoding then costs a lookup per character even for a
+// large binary file, where calling iconv again after every bad byte would take many seconds.
+struct ByteTable {
+    std::array<char16_t, 256> single{}; // kNoChar: the byte alone is no character
+    std::vector<char16_t> pairs;        // by lead << 8 | trail; kNoChar: no two-byte character
+    std::vector<quint8> pairBits;       // the same index, one bit each: a two-byte character
+    bool asciiIsAscii = true;           // every byte below 0x80 stands for itself and leads nothing
+};
+
+// Converts one short byte sequence from a fresh state; returns 0, EILSEQ or EINVAL.
+int convertOne(iconv_t cd, const unsigned char *in, size_t len, char16_t (&out)[4], int &units)
 {
-    const qsizetype from = i;
-#if defined(__SSE2__)
-    const __m128i zero = _mm_setzero_si128();
-    for (; i + 16 <= n; i += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b + i));
-        if (_mm_movemask_epi8(v) != 0)
-            break;
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + (i - from)), _mm_unpacklo_epi8(v, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + (i - from) + 8), _mm_unpackhi_epi8(v, zero));
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    char *ip = reinterpret_cast<char *>(const_cast<unsigned char *>(in));
+    char *op = reinterpret_cast<char *>(out);
+    size_t il = len;
+    size_t ol = sizeof out;
+    const size_t r = iconv(cd, &ip, &il, &op, &ol);
+    const int err = r == size_t(-1) ? errno : 0;
+    units = int((sizeof out - ol) / 2);
+    return err == 0 && il != 0 ? EINVAL : err;
+}
+
+// The tables for a codeset, or none when some character is longer than two bytes, yields more
+// than one unit or depends on a shift state.
+std::unique_ptr<ByteTable> buildByteTable(iconv_t cd)
+{
+    auto table = std::make_unique<ByteTable>();
+    table->pairs.assign(size_t(1) << 16, kNoChar);
+    table->pairBits.assign(size_t(1) << 13, 0);
+    char16_t out[4];
+    int units = 0;
+    for (int b = 0; b < 256; ++b) {
+        const unsigned char byte = static_cast<unsigned char>(b);
+        const int err = convertOne(cd, &byte, 1, out, units);
+        if (err == 0 && units != 1)
+            return nullptr;
+        table->single[size_t(b)] = err == 0 ? out[0] : kNoChar;
+        if (b < 0x80 && (err != 0 || out[0] != b))
+            table->asciiIsAscii = false;
+        if (err != EINVAL) // not the start of a longer character
+            continue;
+        for (int t = 0; t < 256; ++t) {
+            const unsigned char seq[2] = {byte, static_cast<unsigned char>(t)};
+            const int pairErr = convertOne(cd, seq, 2, out, units);
+            if (pairErr == EINVAL || (pairErr == 0 && units != 1))
+                return nullptr;
+            if (pairErr == 0) {
+                table->pairs[size_t(b << 8 | t)] = out[0];
+                table->pairBits[size_t(b << 5 | t >> 3)] |= quint8(1u << (t & 7));
+            }
+        }
     }
-#endif
-    for (; i < n && b[i] < 0x80; ++i)
-        dst[i - from] = b[i];
-    return i;
+    return table;
+}
+
+// The tables of a codeset, built on first use; null when iconv must decode it.
+const ByteTable *byteTableFor(const QByteArray &codeset, iconv_t cd)
+{
+    static std::mutex mutex;
+    static std::map<QByteArray, std::unique_ptr<ByteTable>> tables;
+    const std::lock_guard<std::mutex> lock(mutex);
+    auto it = tables.find(codeset);
+    if (it == tables.end())
+        it = tables.emplace(codeset, buildByteTable(cd)).first;
+    return it->second.get();
 }
 
 } // namespace
@@ -240,38 +294,58 @@ QString DecodeLegacy(QByteArrayView bytes, const QByteArray &codeset)
     if (!conv->valid()) // no conversion modules at all: a byte per character still never fails
         return QString::fromLatin1(bytes);
 
-    const bool cp932 = isCp932(used);
-    const char16_t defaultChar = cp932 ? u'\u30FB' : u'?';
+    const char16_t defaultChar = isCp932(used) ? u'\u30FB' : u'?';
+    const ByteTable *table = byteTableFor(used, conv->handle());
+    const auto *b = reinterpret_cast<const unsigned char *>(bytes.data());
+    const qsizetype n = bytes.size();
     Utf16Out out;
-    out.text.resize(bytes.size() + 16);
-    if (!cp932) {
-        convertLenient(conv->handle(), bytes.data(), size_t(bytes.size()), out, defaultChar);
+    if (!table) {
+        out.text.resize(n + 16);
+        convertLenient(conv->handle(), bytes.data(), size_t(n), out, defaultChar);
         out.text.truncate(out.used);
         return std::move(out.text);
     }
 
-    // CP932 maps every byte below 0x80 to the same code point unless it trails a lead byte, so
-    // ASCII runs are widened here and only the other stretches, cut at character bounds, go
-    // through iconv. Data files are nearly all ASCII digits, which keeps this fast.
-    const auto *b = reinterpret_cast<const unsigned char *>(bytes.data());
-    const qsizetype n = bytes.size();
-    auto isLead = [](unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); };
-    auto isTrail = [](unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); };
+    // Every character takes at least one byte and gives one unit, so n units suffice; sixteen
+    // more let the ASCII copy below write whole blocks.
+    out.text.resize(n + 16);
+    char16_t *dst = reinterpret_cast<char16_t *>(out.text.data());
+    // A byte that starts no character becomes the default one; the next byte starts afresh.
+    std::array<char16_t, 256> single = table->single;
+    std::replace(single.begin(), single.end(), kNoChar, defaultChar);
+    const char16_t *pairs = table->pairs.data();
+    const quint8 *pairBits = table->pairBits.data();
+    qsizetype j = 0;
     qsizetype i = 0;
-    while (i < n) {
-        out.reserveMore(n - i);
-        const qsizetype end = widenAscii(b, i, n, reinterpret_cast<char16_t *>(out.text.data()) + out.used);
-        out.used += end - i;
-        i = end;
-
-        const qsizetype start = i;
-        while (i < n && b[i] >= 0x80)
-            i += (isLead(b[i]) && i + 1 < n && isTrail(b[i + 1])) ? 2 : 1;
-        if (i > start)
-            convertLenient(conv->handle(), reinterpret_cast<const char *>(b + start), size_t(i - start), out,
-                           defaultChar);
+    while (i + 1 < n) {
+#if defined(__SSE2__)
+        // Data files are nearly all ASCII digits: the ASCII bytes among the next sixteen are
+        // copied at once, up to the first other byte, which the table step below decodes.
+        if (table->asciiIsAscii && i + 16 <= n) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b + i));
+            const __m128i zero = _mm_setzero_si128();
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + j), _mm_unpacklo_epi8(v, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + j + 8), _mm_unpackhi_epi8(v, zero));
+            const unsigned nonAscii = unsigned(_mm_movemask_epi8(v));
+            const qsizetype ascii = nonAscii != 0 ? std::countr_zero(nonAscii) : 16;
+            i += ascii;
+            j += ascii;
+            if (ascii == 16 || i + 1 >= n)
+                continue;
+        }
+#endif
+        // Without branches on the bytes, which in a binary file follow no pattern; the step to the
+        // next character waits only for the small bit table, not for the large one.
+        const unsigned lead = b[i];
+        const unsigned trail = b[i + 1];
+        const unsigned isPair = (pairBits[lead << 5 | trail >> 3] >> (trail & 7)) & 1u;
+        const unsigned mask = 0u - isPair;
+        dst[j++] = char16_t((pairs[lead << 8 | trail] & mask) | (single[lead] & ~mask));
+        i += 1 + qsizetype(isPair);
     }
-    out.text.truncate(out.used);
+    if (i < n)
+        dst[j++] = single[b[i]];
+    out.text.truncate(j);
     return std::move(out.text);
 }
 

@@ -253,6 +253,8 @@ TEST(DecodeLegacy, LongMixedShiftJisTextComesOutWhole)
         {"\x95\x5C", u"表"_qs},         {"\x83\x5C", u"ソ"_qs},  {"\x82\xA0", u"あ"_qs},
         {"\xB6\xC5", u"ｶﾅ"_qs},         {"\x94\xD4\x8D\x86", u"番号"_qs},
         {"0123456789abcdefghij", u"0123456789abcdefghij"_qs},
+        // Bytes that start no character, and a lead byte whose next byte cannot trail it.
+        {"\x80", u"\u30FB"_qs},          {"\xFF", u"\u30FB"_qs},   {"\x81" "1", u"\u30FB" "1"_qs},
     };
     QRandomGenerator gen(99);
     QByteArray bytes;
@@ -272,6 +274,8 @@ TEST(DecodeLegacy, UsesTheGivenCodesetAndFallsBackForAnUnknownOne)
     // A multibyte codeset decoded without the ASCII shortcut; its cut-off tail gets "?".
     EXPECT_EQ(tf::DecodeLegacy("\xA4\xA2,1\xA4", "EUC-JP"), u"あ,1?"_qs);
     EXPECT_EQ(tf::DecodeLegacy("\x95\x5C", "NO-SUCH-CODESET"), u"表"_qs);
+    // Where a codeset gives an ASCII byte another meaning, that meaning counts.
+    EXPECT_EQ(tf::DecodeLegacy("1\\2 \x95\x5C", "SHIFT_JIS"), u"1\u00A52 表"_qs);
 }
 
 TEST(LegacyCodeset, IsALegacyCodesetNeverUtf8)
