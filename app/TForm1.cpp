@@ -6,6 +6,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QIcon>
 #include <QLabel>
@@ -77,7 +78,15 @@ W *Place(W *widget, const QString &name, int left, int top, int width, int heigh
 
 QPushButton *Button(QWidget *page, const QString &name, const QString &text, int l, int t, int w, int h)
 {
-    return Place(new QPushButton(text, page), name, l, t, w, h);
+    auto *button = Place(new QPushButton(text, page), name, l, t, w, h);
+    // Japanese glyphs of the substitute face are wider than the design font's: a caption that would be
+    // cut at both ends gets a slightly smaller font instead.
+    QFont font = page->font();
+    while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(text) > w - 6)
+        font.setPixelSize(font.pixelSize() - 1);
+    if (font.pixelSize() != page->font().pixelSize())
+        button->setFont(font);
+    return button;
 }
 
 QCheckBox *CheckBox(QWidget *page, const QString &name, const QString &text, bool checked, int l, int t, int w,
