@@ -200,6 +200,15 @@ TEST_F(WindowTest, ControlsStartAsDesigned)
     EXPECT_EQ(form->Panel1->height(), 121);
 }
 
+TEST_F(WindowTest, ButtonCaptionsFitTheirDesignWidth)
+{
+    for (QPushButton *button : form->findChildren<QPushButton *>()) {
+        SCOPED_TRACE(button->objectName().toStdString());
+        EXPECT_LE(QFontMetrics(button->font()).horizontalAdvance(button->text()), button->width() - 6);
+        EXPECT_GE(button->font().pixelSize(), 8);
+    }
+}
+
 TEST_F(WindowTest, TabOrdersFollowTheDesign)
 {
     const std::vector<std::vector<QWidget *>> orders = {
