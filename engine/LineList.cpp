@@ -57,6 +57,8 @@ void LineList::clear()
 
 void LineList::append(QStringView line)
 {
+    if (line.isEmpty())
+        m_noEmptyLines = false;
     const qsizetype b = m_text.size();
     m_text.append(line);
     m_ranges.push_back({b, m_text.size()});
@@ -65,9 +67,12 @@ void LineList::append(QStringView line)
 
 void LineList::removeEmptyLines()
 {
+    if (m_noEmptyLines)
+        return;
     m_ranges.erase(std::remove_if(m_ranges.begin(), m_ranges.end(),
                                   [](const Range &r) { return r.begin == r.end; }),
                    m_ranges.end());
+    m_noEmptyLines = true;
 }
 
 bool LineList::operator==(const LineList &other) const

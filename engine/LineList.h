@@ -51,6 +51,9 @@ private:
     QString m_text;
     std::vector<Range> m_ranges;
     std::uint64_t m_generation = 0;
+    // Set once empty lines are removed and kept until an empty line comes in, so that every
+    // rebuild of a large list does not scan it again.
+    bool m_noEmptyLines = false;
 };
 
 } // namespace tf

@@ -19,3 +19,18 @@ TEST(LineList, AdoptsRangesOfAText)
     auto l = tf::LineList::fromRanges(text, {{0, 1}, {3, 4}});
     EXPECT_EQ(l.toStringList(), (QStringList{QStringLiteral("x"), QStringLiteral("y")}));
 }
+
+TEST(LineList, RemovesEmptyLinesAppendedAfterARemoval)
+{
+    tf::LineList l(QStringList{QStringLiteral("1"), QString()});
+    l.removeEmptyLines();
+    l.append(u"");
+    l.append(u"2");
+    tf::LineList copy = l;
+    copy.removeEmptyLines();
+    EXPECT_EQ(copy.toStringList(), (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
+    l.clear();
+    l.append(u"");
+    l.removeEmptyLines();
+    EXPECT_TRUE(l.isEmpty());
+}
