@@ -28,10 +28,6 @@ namespace {
 
 inline bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
-} // namespace
-
-namespace {
-
 // Decimal exponent of the leading significant digit of an ASCII number "[-]digits[.digits][e[-]digits]",
 // saturated; only used to tell overflow from underflow.
 long long leadingExponent(const char *b, const char *e)
