@@ -253,6 +253,32 @@ TEST(BuildHistogram, HeaderRowTitlesAndTwoColumns)
     EXPECT_EQ(sink.calls.filter(QRegularExpression("^Points ")), (QStringList{"Points 0 n=16", "Points 1 n=16"}));
 }
 
+TEST(BuildHistogram, FirstCellDecidesTheHeader)
+{
+    struct Case {
+        QStringList lines;
+        QString titles;
+        Tdd column0;
+    };
+    const Case cases[] = {
+        {{"d1,x", "1,2", "3,4"}, "Titles d1|x", {1, 3}},
+        {{" d 1 ,\"x,y\"", "1,2", "3,4"}, "Titles  d 1 |x,y", {1, 3}}, // titles keep their spaces
+        {{"1,abc", "2,def"}, "Titles No0|No1", {1, 2}},                  // numeric first cell: data
+        {{".,5", "1,2"}, "Titles No0|No1", {0, 1}},                      // a lone separator reads as 0
+        {{"\"12\",1", " 7,2"}, "Titles No0|No1", {12, 7}},
+    };
+    for (const Case &k : cases) {
+        EngineState st = StateWith(k.lines);
+        st.ManualDivFlag = true;
+        BuildControls c;
+        c.kukanValue = "1";
+        RecordingSink sink;
+        ASSERT_EQ(RunBuild(st, c, sink), QString()) << k.lines.join('|').toStdString();
+        EXPECT_EQ(sink.calls.at(2), k.titles);
+        EXPECT_EQ(st.serdata[0], k.column0);
+    }
+}
+
 TEST(BuildHistogram, LongTitleStandsWhole)
 {
     EngineState st = StateWith({"Temperature in C", "1", "2"});
