@@ -1,6 +1,7 @@
 #include "engine/Build.h"
 
 #include "engine/Error.h"
+#include "engine/LargeArray.h"
 #include "engine/Scale.h"
 #include "engine/Summary.h"
 
@@ -55,6 +56,7 @@ inline Pair loadPair(const double *p)
 ColumnStats scaleColumn(const std::vector<double> &source, double mag, Tdd &target)
 {
     const size_t n = source.size();
+    ReserveLarge(target, n);
     target.resize(n);
     const double *s = source.data();
     double *t = target.data();

@@ -1,5 +1,7 @@
 #include "engine/Table.h"
 
+#include "engine/LargeArray.h"
+
 #include <cmath>
 #include <limits>
 
@@ -61,7 +63,7 @@ void ReadColumns(const LineList &lines, qsizetype startRow, int columnCount, cha
     for (int q = 0; q < MaxColumns; ++q) {
         columns[size_t(q)].clear();
         if (q < count)
-            columns[size_t(q)].reserve(rows);
+            ReserveLarge(columns[size_t(q)], rows);
     }
     std::array<bool, MaxColumns> anyMissing{};
     int active = count;

@@ -1,0 +1,11 @@
+#pragma once
+// Room for a large array of doubles, backed by huge pages where the system offers them on
+// request: a million-row column then costs a few page faults instead of thousands.
+#include <vector>
+
+namespace tf {
+
+// Reserves room for n values (the contents stay as they are).
+void ReserveLarge(std::vector<double> &v, std::size_t n);
+
+} // namespace tf
