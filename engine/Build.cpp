@@ -58,6 +58,8 @@ ColumnStats scaleColumn(const std::vector<double> &source, double mag, Tdd &targ
     const size_t n = source.size();
     ReserveLarge(target, n);
     target.resize(n);
+    if (n == 0) // every column holds the cell of the first data row; kept safe all the same
+        return ColumnStats{};
     const double *s = source.data();
     double *t = target.data();
     const Pair m = {mag, mag};
