@@ -425,15 +425,29 @@ ChartLayout LayoutChart(TChart &chart, const QSize &size)
                 return QRect(x, y + (rowH - 10) / 2, kSwatchW, 10);
             };
             if (align == laLeft || align == laRight) {
-                const int bw = *std::max_element(widths.begin(), widths.end()) + 2 * kLegendPad;
-                const int bh = int(entries.size()) * rowH + 2 * kLegendPad;
+                // One column; when it would run past the panel's bottom, further columns beside it, so that
+                // every series keeps its entry.
+                const int n = int(entries.size());
+                const int fit = std::max(1, (area.height() - 2 * kLegendPad) / rowH);
+                const int cols = (n + fit - 1) / fit;
+                const int rows = (n + cols - 1) / cols;
+                std::vector<int> colX(size_t(cols), 0), colW(size_t(cols), 0);
+                for (int k = 0; k < n; ++k)
+                    colW[size_t(k / rows)] = std::max(colW[size_t(k / rows)], widths[size_t(k)]);
+                int cx = 0;
+                for (int col = 0; col < cols; ++col) {
+                    colX[size_t(col)] = cx;
+                    cx += colW[size_t(col)] + kEntryGap;
+                }
+                const int bw = cx - kEntryGap + 2 * kLegendPad;
+                const int bh = rows * rowH + 2 * kLegendPad;
                 const int x = align == laRight ? area.right() + 1 - bw : area.left();
                 l.legend = QRect(x, area.top(), bw, bh);
-                for (size_t k = 0; k < entries.size(); ++k) {
-                    const int y = l.legend.top() + kLegendPad + int(k) * rowH;
-                    const QRect sw = swatchAt(l.legend.left() + kLegendPad, y);
-                    l.legendEntries.push_back({entries[k], sw,
-                                               QRect(sw.right() + 1 + kGap, y, widths[k] - kSwatchW - kGap, rowH)});
+                for (int k = 0; k < n; ++k) {
+                    const int y = l.legend.top() + kLegendPad + (k % rows) * rowH;
+                    const QRect sw = swatchAt(l.legend.left() + kLegendPad + colX[size_t(k / rows)], y);
+                    l.legendEntries.push_back({entries[size_t(k)], sw,
+                                               QRect(sw.right() + 1 + kGap, y, widths[size_t(k)] - kSwatchW - kGap, rowH)});
                 }
                 if (align == laRight)
                     area.setRight(l.legend.left() - 1 - kGap);
@@ -517,11 +531,13 @@ ChartLayout LayoutChart(TChart &chart, const QSize &size)
     AxisMap leftMap = resolve(chart.LeftAxis, &binAxis == &chart.LeftAxis, plotH);
     const LabelSet leftLabels =
         makeLabels(leftMap, chart.LeftAxis.Increment.get(), leftLf.fm, false, set.horizontal ? false : wholeCounts);
-    int plotLeft = area.left() + leftLabels.maxWidth + 2 + kTick;
+    int labelsLeft = area.left() + leftLabels.maxWidth + 2 + kTick;
     if (leftTitle)
-        plotLeft += leftTf.fm.height() + kGap;
+        labelsLeft += leftTf.fm.height() + kGap;
+    int plotLeft = labelsLeft;
 
-    // The bottom labels' width feeds back into the right margin; two rounds settle it.
+    // The bottom labels' width feeds back into both margins (a label centred on an end of the axis must
+    // not be cut at the panel's edge); two rounds settle it.
     AxisMap bottomMap;
     LabelSet bottomLabels;
     int plotRight = area.right() + 1 - kGap;
@@ -529,8 +545,10 @@ ChartLayout LayoutChart(TChart &chart, const QSize &size)
         bottomMap = resolve(chart.BottomAxis, &binAxis == &chart.BottomAxis, plotRight - plotLeft);
         bottomLabels = makeLabels(bottomMap, chart.BottomAxis.Increment.get(), bottomLf.fm, true,
                                   set.horizontal ? wholeCounts : false);
-        if (round < 2)
+        if (round < 2) {
             plotRight = area.right() + 1 - std::max(kGap, bottomLabels.maxWidth / 2 + 1);
+            plotLeft = std::max(labelsLeft, area.left() + bottomLabels.maxWidth / 2 + 1);
+        }
     }
     // The last round ran at the final width, so the stored range fits the bars drawn.
     l.plot = QRect(plotLeft, plotTop, std::max(1, plotRight - plotLeft), plotH);

@@ -444,3 +444,51 @@ TEST(ChartModel, ASeriesOfAnotherChartIsNotTakenOver)
     a.AddSeries(s);
     EXPECT_EQ(a.Series(0), s);
 }
+
+TEST(ChartDrawing, EveryLegendEntryStaysInsideThePanelWithTheMostColumns)
+{
+    for (QSize size : {QSize(621, 512), QSize(1242, 1024)}) {
+        for (TLegendAlignment align : {laRight, laLeft, laTop, laBottom}) {
+            TChart c;
+            for (int k = 0; k < 21; ++k) {
+                addBars(c, {{0, 1}, {1, 2}}, QStringLiteral("No%1").arg(k));
+                c.SubTitle.Text.Add(QStringLiteral("No%1: 平均=   1.50").arg(k));
+            }
+            c.Legend.Alignment = align;
+            const Rendered r = render(c, size);
+            const QRect panel = r.layout.panel;
+            ASSERT_EQ(r.layout.legendEntries.size(), 21);
+            EXPECT_TRUE(panel.contains(r.layout.legend)) << size.width() << " " << align;
+            EXPECT_FALSE(r.layout.legend.intersects(r.layout.plot)) << size.width() << " " << align;
+            EXPECT_FALSE(r.layout.legend.intersects(r.layout.subTitleBlock)) << size.width() << " " << align;
+            for (int i = 0; i < 21; ++i) {
+                const auto &e = r.layout.legendEntries[i];
+                EXPECT_TRUE(r.layout.legend.contains(e.swatch)) << size.width() << " " << align << " entry " << i;
+                EXPECT_TRUE(r.layout.legend.contains(e.text)) << size.width() << " " << align << " entry " << i;
+                for (int j = 0; j < i; ++j)
+                    EXPECT_FALSE(r.layout.legendEntries[j].text.intersects(e.text))
+                        << size.width() << " " << align << " entries " << j << " " << i;
+            }
+        }
+    }
+}
+
+TEST(ChartDrawing, WideLabelsAtTheEndsOfAFixedRangeStayInsideThePanel)
+{
+    TChart c;
+    addBars(c, {{-50000, 1}, {0, 2}});
+    c.BottomAxis.Automatic = false;
+    c.BottomAxis.Minimum = -1e10;
+    c.BottomAxis.Maximum = 100000;
+    c.BottomAxis.Minimum = -100000;
+    for (TLegendAlignment align : {laRight, laLeft}) {
+        c.Legend.Alignment = align;
+        const Rendered r = render(c);
+        ASSERT_FALSE(r.layout.bottomLabels.isEmpty());
+        EXPECT_EQ(r.layout.bottomLabels.front().text, QStringLiteral("-100000"));
+        for (const auto &lab : r.layout.bottomLabels) {
+            EXPECT_TRUE(r.layout.panel.contains(lab.rect)) << align << " " << lab.text.toStdString();
+            EXPECT_FALSE(lab.rect.intersects(r.layout.legend)) << align << " " << lab.text.toStdString();
+        }
+    }
+}
