@@ -426,20 +426,26 @@ ChartLayout LayoutChart(TChart &chart, const QSize &size)
             };
             if (align == laLeft || align == laRight) {
                 // One column; when it would run past the panel's bottom, further columns beside it, so that
-                // every series keeps its entry.
+                // every series keeps its entry, as long as the legend leaves the plot half the width.
                 const int n = int(entries.size());
                 const int fit = std::max(1, (area.height() - 2 * kLegendPad) / rowH);
-                const int cols = (n + fit - 1) / fit;
-                const int rows = (n + cols - 1) / cols;
-                std::vector<int> colX(size_t(cols), 0), colW(size_t(cols), 0);
-                for (int k = 0; k < n; ++k)
-                    colW[size_t(k / rows)] = std::max(colW[size_t(k / rows)], widths[size_t(k)]);
-                int cx = 0;
-                for (int col = 0; col < cols; ++col) {
-                    colX[size_t(col)] = cx;
-                    cx += colW[size_t(col)] + kEntryGap;
+                int rows = n, bw = 0;
+                std::vector<int> colX;
+                for (int cols = (n + fit - 1) / fit; cols >= 1; --cols) {
+                    rows = (n + cols - 1) / cols;
+                    std::vector<int> colW(size_t(cols), 0);
+                    for (int k = 0; k < n; ++k)
+                        colW[size_t(k / rows)] = std::max(colW[size_t(k / rows)], widths[size_t(k)]);
+                    colX.assign(size_t(cols), 0);
+                    int cx = 0;
+                    for (int col = 0; col < cols; ++col) {
+                        colX[size_t(col)] = cx;
+                        cx += colW[size_t(col)] + kEntryGap;
+                    }
+                    bw = cx - kEntryGap + 2 * kLegendPad;
+                    if (bw <= area.width() / 2)
+                        break;
                 }
-                const int bw = cx - kEntryGap + 2 * kLegendPad;
                 const int bh = rows * rowH + 2 * kLegendPad;
                 const int x = align == laRight ? area.right() + 1 - bw : area.left();
                 l.legend = QRect(x, area.top(), bw, bh);
