@@ -191,9 +191,11 @@ struct Decimal18 {
 
 Decimal18 decompose(double v)
 {
+    // The exact decimal expansion (a Double has at most 767 significant digits), so that the cut
+    // to 18 digits rounds half away from zero; to_chars at 18 digits would round a tie to even.
     Decimal18 d;
-    char buf[40];
-    const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 17);
+    char buf[800];
+    const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 766);
     const char *p = buf;
     if (*p == '-') {
         d.negative = true;
@@ -203,10 +205,24 @@ Decimal18 decompose(double v)
     ++p; // the '.'
     for (int k = 1; k < 18; ++k)
         d.digits[k] = *p++;
-    ++p; // 'e'
+    const bool up = *p >= '5';
+    while (*p != 'e')
+        ++p;
+    ++p;
     int e = 0;
     std::from_chars(p[0] == '+' ? p + 1 : p, res.ptr, e);
     d.exp = e;
+    if (up) {
+        int k = 17;
+        while (k >= 0 && d.digits[k] == '9')
+            d.digits[k--] = '0';
+        if (k >= 0) {
+            ++d.digits[k];
+        } else { // 999...9 carried into a new leading digit
+            d.digits[0] = '1';
+            ++d.exp;
+        }
+    }
     return d;
 }
 

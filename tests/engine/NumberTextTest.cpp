@@ -113,6 +113,8 @@ TEST(FixedText, RoundsHalfAwayFromZeroOnEighteenDigits)
         {-0.005, 2, 0, "-0.01"},
         {0.125, 2, 0, "0.13"},     // an exact tie goes away from zero
         {-0.125, 2, 0, "-0.13"},
+        {1000000000000000.125, 2, 0, "1000000000000000.13"}, // exact tie at the 19th digit
+        {-1000000000000000.125, 2, 0, "-1000000000000000.13"},
         {9.995, 2, 0, "9.99"},     // 9.99499999999999922 at 18 digits
         {99.995, 2, 0, "100.00"},  // 99.9950000000000045 at 18 digits
         {9.999, 2, 0, "10.00"},    // rounding up to the next power of ten
@@ -187,6 +189,7 @@ TEST(ScientificText, RoundsToPrecisionWithThreeDigitExponent)
         {3.14159, 1, "3.1E+000"},  // precision below 2 counts as 2
         {1.0 / 3.0, 25, "3.33333333333333315E-001"}, // above 18 counts as 18
         {0.95, 1, "9.5E-001"},
+        {1000000000000000.125, 18, "1.00000000000000013E+015"}, // exact tie at the 19th digit
     };
     for (const SciCase &c : cases)
         EXPECT_EQ(ScientificText(c.v, c.precision, dot).toStdString(), c.text) << c.v;
