@@ -113,6 +113,29 @@ inline char *toAscii(const char16_t *p, qsizetype n, char16_t decimal, char16_t 
     return nullptr;
 }
 
+// Whether an ASCII number that from_chars rounded to the largest Double in magnitude lies beyond
+// it; such a text is not a number even though no nearer Double is larger.
+bool beyondLargest(const char *b, const char *e)
+{
+    constexpr long long largestExponent = 309; // leading digit of the largest Double worth 10^308
+    const long long lead = leadingExponent(b, e);
+    if (lead != largestExponent)
+        return lead > largestExponent;
+    static const std::string largest = [] {
+        char buf[400];
+        const auto res = std::to_chars(buf, buf + sizeof buf, std::numeric_limits<double>::max(),
+                                       std::chars_format::fixed, 0);
+        return std::string(buf, res.ptr);
+    }();
+    std::string digits;
+    for (const char *c = b; c != e && *c != 'e'; ++c)
+        if (*c >= '0' && *c <= '9' && !(digits.empty() && *c == '0'))
+            digits += *c;
+    const size_t n = std::max(digits.size(), largest.size());
+    digits.resize(n, '0');
+    return digits > largest + std::string(n - largest.size(), '0');
+}
+
 inline bool convert(const char *buf, const char *end, double &out)
 {
     double v = 0.0;
@@ -124,6 +147,8 @@ inline bool convert(const char *buf, const char *end, double &out)
             return false;
         v = buf[0] == '-' ? -0.0 : 0.0;
     } else if (res.ec != std::errc() || res.ptr != end) [[unlikely]] {
+        return false;
+    } else if (std::fabs(v) == std::numeric_limits<double>::max() && beyondLargest(buf, end)) [[unlikely]] {
         return false;
     }
     out = v;
