@@ -301,8 +301,16 @@ LabelSet makeLabels(const AxisMap &map, double increment, const QFontMetrics &fm
             step = increment * niceCeil(minStep / increment);
         else
             step = wholeSteps ? std::max(1.0, niceCeil(minStep)) : niceCeil(minStep);
-        if (!alongWidth)
-            break;
+        if (!alongWidth) {
+            // A short axis with room for two lines of labels shows at least two rather than a lone "0".
+            const double eps = step * 1e-9;
+            const double shown = std::floor((map.max + eps) / step) - std::ceil((map.min - eps) / step) + 1;
+            const double tight = 1.2 * fm.height();
+            if (shown >= 2 || spacing <= tight || !std::isfinite(shown))
+                break;
+            spacing = tight;
+            continue;
+        }
         // Labels along the bottom need their own width plus a gap.
         const int w = std::max(fm.horizontalAdvance(AxisLabelText(map.min, step)),
                                fm.horizontalAdvance(AxisLabelText(map.max, step)));

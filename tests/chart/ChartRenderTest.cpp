@@ -492,3 +492,17 @@ TEST(ChartDrawing, WideLabelsAtTheEndsOfAFixedRangeStayInsideThePanel)
         }
     }
 }
+
+TEST(ChartDrawing, AShortCountAxisStillShowsAScale)
+{
+    TChart c;
+    addBars(c, {{0, 20}, {1, 49}}, QStringLiteral("a"));
+    for (int k = 0; k < 5; ++k)
+        c.SubTitle.Text.Add(QStringLiteral("statistics line"));
+    c.Legend.Alignment = laBottom;
+    const Rendered r = render(c, QSize(310, 256));
+    const auto &labels = r.layout.leftLabels;
+    ASSERT_GE(labels.size(), 2) << r.layout.plot.height();
+    for (int i = 1; i < labels.size(); ++i)
+        EXPECT_FALSE(labels[i].rect.intersects(labels[i - 1].rect)) << labels[i].text.toStdString();
+}
