@@ -425,9 +425,13 @@ ChartLayout LayoutChart(TChart &chart, const QSize &size)
             if (items[size_t(i)]->Active.get())
                 entries.push_back(i);
         if (!entries.empty()) {
+            // A title too long for half the panel is shortened with an ellipsis when drawn.
+            const int maxText = std::max(lf.fm.averageCharWidth() * 4,
+                                         area.width() / 2 - 2 * kLegendPad - kSwatchW - kGap);
             std::vector<int> widths;
             for (int i : entries)
-                widths.push_back(kSwatchW + kGap + lf.fm.horizontalAdvance(items[size_t(i)]->Title.get()));
+                widths.push_back(kSwatchW + kGap +
+                                 std::min(maxText, lf.fm.horizontalAdvance(items[size_t(i)]->Title.get())));
             const auto align = chart.Legend.Alignment.get();
             auto swatchAt = [&](int x, int y) {
                 return QRect(x, y + (rowH - 10) / 2, kSwatchW, 10);
@@ -765,6 +769,7 @@ void RenderChart(TChart &chart, QPainter &painter, const QSize &size)
         painter.setPen(QPen(Qt::black, 0));
         painter.drawRect(l.legend.adjusted(0, 0, -1, -1));
         painter.setFont(ChartFont(chart.Legend.Font));
+        const QFontMetrics legendFm(painter.font());
         const QColor textColor = ChartColor(chart.Legend.Font.Color.get());
         for (const auto &e : l.legendEntries) {
             const TChartSeries *s = chart.SeriesList.Items()[size_t(e.series)];
@@ -774,7 +779,7 @@ void RenderChart(TChart &chart, QPainter &painter, const QSize &size)
             painter.drawRect(e.swatch.adjusted(0, 0, -1, -1));
             painter.setPen(textColor);
             painter.drawText(e.text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
-                             s->Title.get());
+                             legendFm.elidedText(s->Title.get(), Qt::ElideRight, e.text.width()));
         }
     }
 

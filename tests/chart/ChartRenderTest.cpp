@@ -506,3 +506,19 @@ TEST(ChartDrawing, AShortCountAxisStillShowsAScale)
     for (int i = 1; i < labels.size(); ++i)
         EXPECT_FALSE(labels[i].rect.intersects(labels[i - 1].rect)) << labels[i].text.toStdString();
 }
+
+TEST(ChartDrawing, AVeryLongSeriesTitleIsShortenedInTheLegendNotThePlot)
+{
+    for (TLegendAlignment align : {laRight, laLeft, laTop, laBottom}) {
+        TChart c;
+        addBars(c, {{0, 1}, {1, 2}}, QString(200, u'W'));
+        addBars(c, {{0, 3}, {1, 4}}, QStringLiteral("short"));
+        c.Legend.Alignment = align;
+        const Rendered r = render(c);
+        EXPECT_TRUE(r.layout.panel.contains(r.layout.legend)) << align;
+        EXPECT_FALSE(r.layout.legend.intersects(r.layout.plot)) << align;
+        EXPECT_GE(r.layout.plot.width(), 621 / 3) << align;
+        for (const auto &e : r.layout.legendEntries)
+            EXPECT_TRUE(r.layout.legend.contains(e.text)) << align;
+    }
+}
