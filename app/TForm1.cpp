@@ -10,6 +10,7 @@
 #include <QFrame>
 #include <QIcon>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -172,6 +173,10 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
 
     CreatePages();
     WireCommands();
+    // A file dropped anywhere on the window loads, over an edit too: the edits take no drops of their own,
+    // so the drop reaches the window instead of typing the file's path into the edit.
+    for (QLineEdit *edit : findChildren<QLineEdit *>())
+        edit->setAcceptDrops(false);
 
     // Esc presses the outer-colour button, as a dialog's cancel button would be pressed.
     auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -440,7 +445,9 @@ void TForm1::dropEvent(QDropEvent *event)
     if (path.isEmpty())
         return;
     event->acceptProposedAction();
-    Command([this, path] { WMDropFiles(path); });
+    // The drag source waits until this event returns: the file is read, and any error shown, after that.
+    QMetaObject::invokeMethod(
+        this, [this, path] { Command([this, path] { WMDropFiles(path); }); }, Qt::QueuedConnection);
 }
 
 QString TForm1::ExecuteFileOpenDialog()

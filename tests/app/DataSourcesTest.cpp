@@ -8,6 +8,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -64,21 +65,31 @@ protected:
         form->PasteBtn->click();
     }
 
-    // Sends a real drag-enter and drop of these files to the window; returns whether the drop was taken.
-    bool Drop(const QStringList &paths)
+    // Sends a real drag-enter and drop of these files over a widget of the window (the window itself by
+    // default), offered as file managers offer them: as file URLs and as plain text. Returns whether the
+    // drop was taken; the events queued by the drop have run when it returns.
+    bool Drop(const QStringList &paths, QWidget *over = nullptr)
     {
         QMimeData data;
         QList<QUrl> urls;
-        for (const QString &p : paths)
+        QStringList text;
+        for (const QString &p : paths) {
             urls << QUrl::fromLocalFile(p);
+            text << urls.last().toString();
+        }
         data.setUrls(urls);
-        const QPoint at(100, 100);
+        data.setText(text.join(u'\n'));
+        QWidget *target = over ? over : form.get();
+        const QPoint at(5, 5);
         QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(form.get(), &enter);
+        enter.setAccepted(false);
+        QCoreApplication::sendEvent(target, &enter);
         if (!enter.isAccepted())
             return false;
         QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(form.get(), &drop);
+        drop.setAccepted(false);
+        QCoreApplication::sendEvent(target, &drop);
+        QCoreApplication::processEvents();
         return drop.isAccepted();
     }
 
@@ -428,6 +439,50 @@ TEST_F(DataSourcesTest, FailedBuildAfterADropShowsTheDataErrorBox)
     EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
     EXPECT_EQ(form->DataList.toStringList(), QStringList{QStringLiteral("a,b")});
     EXPECT_EQ(SeriesTitles(), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+}
+
+// The drag source waits for the drop event to return; reading the file and any error box come after.
+TEST_F(DataSourcesTest, DropIsReleasedBeforeTheFileIsRead)
+{
+    for (const QString &path : {WriteFile(QStringLiteral("data.csv"), "3\n7\n12\n25\n31\n"), dir.path()}) {
+        LoadEarlierData();
+        const QStringList lines = form->DataList.toStringList();
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path)});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(form.get(), &enter);
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        drop.setAccepted(false);
+        QCoreApplication::sendEvent(form.get(), &drop);
+        EXPECT_TRUE(drop.isAccepted());
+        EXPECT_TRUE(boxes.empty());
+        EXPECT_EQ(form->DataList.toStringList(), lines);
+
+        QCoreApplication::processEvents();
+        EXPECT_NE(form->DataList.toStringList(), lines);
+        EXPECT_EQ(boxes.size(), path == dir.path() ? 1u : 0u);
+        boxes.clear();
+    }
+}
+
+// A file dropped over an edit loads like one dropped anywhere else; the edit does not take its path as text.
+TEST_F(DataSourcesTest, DropOverAnEditLoadsTheFile)
+{
+    const QString path = WriteFile(QStringLiteral("data.csv"), "3\n7\n12\n25\n31\n");
+    QLineEdit *const edits[] = {form->TitleEditBtn, form->KukanValue, form->SeriesName,
+                                form->StyleSelecter->lineEdit(), form->ScaleComboBox->lineEdit(),
+                                form->BunkatuSize->editor()};
+    for (QLineEdit *edit : edits) {
+        SCOPED_TRACE(edit->objectName().toStdString());
+        form->DataList.clear();
+        const QString text = edit->text();
+        EXPECT_TRUE(Drop({path}, edit));
+        EXPECT_EQ(form->DataList.toStringList(), SampleColumn());
+        if (edit != form->KukanValue) { // the build writes the bin width there
+            EXPECT_EQ(edit->text(), text);
+        }
+    }
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(DataSourcesTest, DropsWithoutALocalFileAreRefused)
