@@ -26,6 +26,12 @@ int BinCountBox::textValue() const
     return ok ? v : minimum();
 }
 
+void BinCountBox::setValue(int value)
+{
+    QSpinBox::setValue(value);
+    noteText();
+}
+
 void BinCountBox::noteText()
 {
     const QString text = lineEdit()->text();

@@ -14,6 +14,9 @@ public:
     // The text read as a whole number; a text that is not one (empty, a lone sign) counts as the minimum.
     int textValue() const;
     QLineEdit *editor() const { return lineEdit(); }
+    // Sets the value and reports the shown text when it changed. QSpinBox rewrites a text the user is typing
+    // without any signal when the value itself stays the same (an emptied box still holds its old value).
+    void setValue(int value);
 
 signals:
     void shownTextChanged(const QString &text);

@@ -165,6 +165,30 @@ TEST_F(DataSourcesTest, OpenSetsTheBinCountToTenAndEndsLikeAnOpenAtTen)
     EXPECT_FALSE(form->ManualDivFlag);
 }
 
+// The box holds 10 but shows another text while the user types in it: the open still runs the bin-count
+// command, and the box follows its text afterwards.
+TEST_F(DataSourcesTest, OpenWhileTheBinCountIsBeingTypedRunsTheCountCommand)
+{
+    LoadEarlierData();
+    ASSERT_EQ(form->BunkatuSize->value(), 10);
+    form->BunkatuSize->editor()->selectAll();
+    Key(form->BunkatuSize, Qt::Key_Backspace); // an empty text counts as 2
+    ASSERT_TRUE(form->BunkatuSize->text().isEmpty());
+    ASSERT_EQ(form->bunkatu, 2);
+
+    SignalCount countCommand(form->BunkatuSize, &tf::BinCountBox::shownTextChanged);
+    Open(fixture("spreadsheet-utf8.csv"));
+    EXPECT_EQ(form->BunkatuSize->text(), QStringLiteral("10"));
+    EXPECT_EQ(countCommand.count, 1);
+
+    form->BunkatuSize->editor()->selectAll();
+    Key(form->BunkatuSize, Qt::Key_Backspace);
+    EXPECT_EQ(countCommand.count, 2);
+    EXPECT_EQ(form->bunkatu, 2);
+    EXPECT_EQ(chart().Series(0)->Count(), 3);
+    EXPECT_TRUE(boxes.empty());
+}
+
 TEST_F(DataSourcesTest, CancelledOpenChangesNothing)
 {
     LoadEarlierData();

@@ -2,10 +2,8 @@
 #include "tests/app/WindowFixture.h"
 
 #include <QCheckBox>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QTest>
 
 #include "app/BinCountBox.h"
@@ -28,9 +26,7 @@ TEST_F(WindowTest, EscapeKeyPressesTheOuterColourButtonWhereverTheFocusIs)
         target->setFocus();
         QWidget *focus = QApplication::focusWidget() ? QApplication::focusWidget() : target;
         QTest::keyClick(focus, Qt::Key_Escape);
-        ++expected;
-        EXPECT_EQ(pressed.count, expected);
-        expected = pressed.count;
+        EXPECT_EQ(pressed.count, ++expected);
     }
 }
 
