@@ -146,10 +146,7 @@ TChartSeries::~TChartSeries() = default;
 
 void TChartSeries::Changed()
 {
-    if (!m_chart)
-        return;
-    const auto &items = m_chart->SeriesList.Items();
-    if (std::find(items.begin(), items.end(), this) != items.end())
+    if (m_chart && m_listed)
         m_chart->Changed();
 }
 
@@ -211,15 +208,27 @@ void TChart::Changed()
 TColor TChart::PaletteColorForNewSeries() const
 {
     const auto &items = SeriesList.Items();
+    // Entries 0..10 that are still candidates; the scan of the series stops once none is left, so a
+    // long series list costs no more than its first few series.
+    bool candidate[11];
+    int left = 0;
     for (int e = 0; e <= 10; ++e) {
         const TColor c = SeriesPalette[e];
-        if (c == Color.get() || c == BackWall.Color.get())
-            continue;
-        const bool used = std::any_of(items.begin(), items.end(),
-                                      [c](const TChartSeries *s) { return s->SeriesColor.get() == c; });
-        if (!used)
-            return c;
+        candidate[e] = c != Color.get() && c != BackWall.Color.get();
+        left += candidate[e];
     }
+    for (auto it = items.begin(); it != items.end() && left > 0; ++it) {
+        const TColor used = (*it)->SeriesColor.get();
+        for (int e = 0; e <= 10; ++e) {
+            if (candidate[e] && SeriesPalette[e] == used) {
+                candidate[e] = false;
+                --left;
+            }
+        }
+    }
+    for (int e = 0; e <= 10; ++e)
+        if (candidate[e])
+            return SeriesPalette[e];
     return SeriesPalette[items.size() % 12];
 }
 
@@ -228,22 +237,21 @@ TChartSeries *TChart::AddSeries(TChartSeries *series)
     if (!series)
         return series;
     auto &items = SeriesList.m_items;
-    if (std::find(items.begin(), items.end(), series) != items.end())
+    if (series->m_listed && series->m_chart == this)
         return series;
-    const bool owned = std::any_of(m_owned.begin(), m_owned.end(),
-                                   [series](const auto &p) { return p.get() == series; });
+    const bool owned = series->m_ownedByChart && series->m_chart == this;
     if (!owned) {
-        if (series->m_chart && series->m_chart != this &&
-            std::any_of(series->m_chart->m_owned.begin(), series->m_chart->m_owned.end(),
-                        [series](const auto &p) { return p.get() == series; }))
+        if (series->m_ownedByChart && series->m_chart != this)
             throw tf::Error(QStringLiteral("The series belongs to another chart"));
         // A series made elsewhere becomes this chart's own.
         m_owned.emplace_back(series);
         series->m_chart = this;
+        series->m_ownedByChart = true;
     }
     if (series->SeriesColor.get() == AutoColor)
         series->SeriesColor.storeQuietly(PaletteColorForNewSeries());
     items.push_back(series);
+    series->m_listed = true;
     Changed();
     return series;
 }
@@ -252,11 +260,20 @@ void TChart::DestroySeries(TChartSeries *series)
 {
     if (!series)
         return;
+    // Searched from the end: a rebuild destroys its series from the last to the first.
     auto &items = SeriesList.m_items;
-    items.erase(std::remove(items.begin(), items.end(), series), items.end());
-    auto it = std::find_if(m_owned.begin(), m_owned.end(), [series](const auto &p) { return p.get() == series; });
-    if (it != m_owned.end())
-        m_owned.erase(it); // a series of another chart is not this chart's to free
+    if (series->m_listed && series->m_chart == this) {
+        const auto it = std::find(items.rbegin(), items.rend(), series);
+        if (it != items.rend())
+            items.erase(std::next(it).base());
+    }
+    if (series->m_ownedByChart && series->m_chart == this) {
+        // A series of another chart is not this chart's to free.
+        const auto it = std::find_if(m_owned.rbegin(), m_owned.rend(),
+                                     [series](const auto &p) { return p.get() == series; });
+        if (it != m_owned.rend())
+            m_owned.erase(std::next(it).base());
+    }
     Changed();
 }
 
@@ -269,6 +286,8 @@ void TChart::RemoveAllSeries()
 {
     if (SeriesList.m_items.empty())
         return;
+    for (TChartSeries *series : SeriesList.m_items)
+        series->m_listed = false;
     SeriesList.m_items.clear();
     Changed();
 }

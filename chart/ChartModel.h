@@ -285,6 +285,10 @@ protected:
 private:
     friend class TChart;
     TChart *m_chart;
+    // Kept by the chart so that listing, owning and change reports cost no search of the series list:
+    // a first line of thousands of cells makes as many series.
+    bool m_listed = false;
+    bool m_ownedByChart = false;
     std::vector<TChartValue> m_values;
 };
 
@@ -357,6 +361,7 @@ public:
     {
         auto series = std::make_unique<S>(this);
         S *raw = series.get();
+        raw->m_ownedByChart = true;
         m_owned.push_back(std::move(series));
         return raw;
     }

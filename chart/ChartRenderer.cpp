@@ -443,7 +443,10 @@ ChartLayout LayoutChart(TChart &chart, const QSize &size)
                 const int fit = std::max(1, (area.height() - 2 * kLegendPad) / rowH);
                 int rows = n, bw = 0;
                 std::vector<int> colX;
-                for (int cols = (n + fit - 1) / fit; cols >= 1; --cols) {
+                // More columns than this cannot fit in half the width even with nothing in them, so a first
+                // line of thousands of cells does not try thousands of column counts.
+                const int widest = std::max(1, (area.width() / 2 - 2 * kLegendPad) / kEntryGap + 1);
+                for (int cols = std::min((n + fit - 1) / fit, widest); cols >= 1; --cols) {
                     rows = (n + cols - 1) / cols;
                     std::vector<int> colW(size_t(cols), 0);
                     for (int k = 0; k < n; ++k)
@@ -772,6 +775,9 @@ void RenderChart(TChart &chart, QPainter &painter, const QSize &size)
         const QFontMetrics legendFm(painter.font());
         const QColor textColor = ChartColor(chart.Legend.Font.Color.get());
         for (const auto &e : l.legendEntries) {
+            // Entries beyond the panel are not seen; skipping them keeps a huge legend quick to paint.
+            if (!e.swatch.united(e.text).intersects(l.panel))
+                continue;
             const TChartSeries *s = chart.SeriesList.Items()[size_t(e.series)];
             const QColor c = seriesColor(s);
             painter.fillRect(e.swatch, c);

@@ -22,8 +22,12 @@ const QString kArgumentOutOfRange = QStringLiteral("引数が範囲外です");
 const QString kTooManyBins = QStringLiteral("区間の数が上限の100を超えています");
 const QString kNegativeWidth = QStringLiteral("区間分割値には正の数を指定してください");
 const QString kTooManyColumns = QStringLiteral("列の数が上限の21を超えています");
+const QString kTooManySeries = QStringLiteral("1行目のセルの数が上限の1000を超えています");
 
 constexpr int MaxBins = 100; // bins 0..100
+// Series beyond the 21 columns never hold data; a first line of many thousands of cells (a stray
+// binary file, a wrong delimiter) would only freeze the window making empty series.
+constexpr int MaxSeries = 1000;
 
 // Dividing by a zero width: zero by zero is an invalid operation, anything else a division by zero.
 [[noreturn]] void throwDivision(double numerator)
@@ -154,6 +158,8 @@ void BuildHistogram(EngineState &st, const BuildControls &c, BuildSink &sink, co
 
     // 7. One series per cell of the first line.
     const QStringList firstCells = SplitLine(st.DataList.at(0), delimiter);
+    if (firstCells.size() > MaxSeries)
+        throw Error(kTooManySeries);
     const int seriesCount = int(firstCells.size());
     sink.CreateSeries(seriesCount, c.horizontal);
 

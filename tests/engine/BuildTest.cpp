@@ -549,6 +549,21 @@ TEST(BuildHistogram, MoreThan21ColumnsStopsBeforeTheScale)
     EXPECT_EQ(ok.serdata[20], (Tdd{1.020, 1.020}));
 }
 
+TEST(BuildHistogram, FirstLineOfMoreThan1000CellsStopsBeforeAnySeries)
+{
+    const QString wide = QStringLiteral("a,").repeated(1000); // 1001 cells, the last one empty
+    EngineState st = StateWith({wide, "1,2"});
+    RecordingSink sink;
+    EXPECT_EQ(RunBuild(st, BuildControls{}, sink), QStringLiteral("1行目のセルの数が上限の1000を超えています"));
+    EXPECT_EQ(sink.calls, QStringList{"Clear 0 0"});
+
+    // 1000 cells still build, the series past the columns saying they have no data
+    EngineState ok = StateWith({QStringLiteral("a,").repeated(999) + "a", "1,2", "3,4"});
+    RecordingSink okSink;
+    EXPECT_EQ(RunBuild(ok, BuildControls{}, okSink), QString());
+    EXPECT_TRUE(okSink.calls.contains("Create 1000 0"));
+}
+
 TEST(BuildHistogram, SingleValueHasZeroDeviation)
 {
     EngineState st = StateWith({"a,b", "1,5", "2"});
