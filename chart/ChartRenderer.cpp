@@ -429,9 +429,13 @@ ChartLayout LayoutChart(TChart &chart, const QSize &size)
             const int maxText = std::max(lf.fm.averageCharWidth() * 4,
                                          area.width() / 2 - 2 * kLegendPad - kSwatchW - kGap);
             std::vector<int> widths;
-            for (int i : entries)
-                widths.push_back(kSwatchW + kGap +
-                                 std::min(maxText, lf.fm.horizontalAdvance(items[size_t(i)]->Title.get())));
+            std::vector<bool> shortened;
+            for (int i : entries) {
+                const int advance = lf.fm.horizontalAdvance(items[size_t(i)]->Title.get());
+                // Two pixels of slack: another device's hinting may draw the text a pixel wider.
+                widths.push_back(kSwatchW + kGap + std::min(maxText, advance) + 2);
+                shortened.push_back(advance > maxText);
+            }
             const auto align = chart.Legend.Alignment.get();
             auto swatchAt = [&](int x, int y) {
                 return QRect(x, y + (rowH - 10) / 2, kSwatchW, 10);
@@ -468,7 +472,8 @@ ChartLayout LayoutChart(TChart &chart, const QSize &size)
                     const int y = l.legend.top() + kLegendPad + (k % rows) * rowH;
                     const QRect sw = swatchAt(l.legend.left() + kLegendPad + colX[size_t(k / rows)], y);
                     l.legendEntries.push_back({entries[size_t(k)], sw,
-                                               QRect(sw.right() + 1 + kGap, y, widths[size_t(k)] - kSwatchW - kGap, rowH)});
+                                               QRect(sw.right() + 1 + kGap, y, widths[size_t(k)] - kSwatchW - kGap, rowH),
+                                               shortened[size_t(k)]});
                 }
                 if (align == laRight)
                     area.setRight(l.legend.left() - 1 - kGap);
@@ -500,7 +505,8 @@ ChartLayout LayoutChart(TChart &chart, const QSize &size)
                     for (size_t k : rows[r]) {
                         const QRect sw = swatchAt(cx, cy);
                         l.legendEntries.push_back({entries[k], sw,
-                                                   QRect(sw.right() + 1 + kGap, cy, widths[k] - kSwatchW - kGap, rowH)});
+                                                   QRect(sw.right() + 1 + kGap, cy, widths[k] - kSwatchW - kGap, rowH),
+                                                   shortened[k]});
                         cx += widths[k] + kEntryGap;
                     }
                 }
@@ -784,8 +790,11 @@ void RenderChart(TChart &chart, QPainter &painter, const QSize &size)
             painter.setPen(QPen(c.darker(160), 0));
             painter.drawRect(e.swatch.adjusted(0, 0, -1, -1));
             painter.setPen(textColor);
+            // Only a title the layout found too long is shortened: the painter's metrics may differ from the
+            // layout's by a pixel (hinting on another device), which must not cut a short title.
             painter.drawText(e.text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
-                             legendFm.elidedText(s->Title.get(), Qt::ElideRight, e.text.width()));
+                             e.shortened ? legendFm.elidedText(s->Title.get(), Qt::ElideRight, e.text.width())
+                                         : s->Title.get());
         }
     }
 

@@ -27,6 +27,7 @@ struct ChartLayout {
         int series;
         QRect swatch;
         QRect text;
+        bool shortened = false; // the title is too long for its room and is drawn with an ellipsis
     };
     struct AxisLabel {
         double value;

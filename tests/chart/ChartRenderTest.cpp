@@ -520,5 +520,9 @@ TEST(ChartDrawing, AVeryLongSeriesTitleIsShortenedInTheLegendNotThePlot)
         EXPECT_GE(r.layout.plot.width(), 621 / 3) << align;
         for (const auto &e : r.layout.legendEntries)
             EXPECT_TRUE(r.layout.legend.contains(e.text)) << align;
+        // Only the long title is shortened; "short" is drawn whole whatever the painter's metrics.
+        ASSERT_EQ(r.layout.legendEntries.size(), 2) << align;
+        EXPECT_TRUE(r.layout.legendEntries[0].shortened) << align;
+        EXPECT_FALSE(r.layout.legendEntries[1].shortened) << align;
     }
 }
