@@ -213,6 +213,7 @@ void BuildHistogram(EngineState &st, const BuildControls &c, BuildSink &sink, co
         && cache.columnCount == columnCount && sameBits(cache.lastNumberBefore, lastNumber);
     if (!cacheHit) {
         cache.valid = false;
+        cache.scaledValid = false;
         ReadColumns(st.DataList, startRow, columnCount, delimiter, fmt.decimal, lastNumber, cache.columns);
         cache.generation = st.DataList.generation();
         cache.decimal = fmt.decimal;
@@ -222,9 +223,19 @@ void BuildHistogram(EngineState &st, const BuildControls &c, BuildSink &sink, co
         cache.lastNumberBefore = lastNumber;
         cache.valid = true;
     }
-    std::vector<ColumnStats> stats(static_cast<size_t>(columnCount));
-    for (int q = 0; q < columnCount; ++q)
-        stats[size_t(q)] = scaleColumn(cache.columns[size_t(q)], st.mag, st.serdata[size_t(q)]);
+    std::vector<ColumnStats> stats;
+    if (cache.scaledValid && sameBits(cache.scaledMag, st.mag)) {
+        stats = cache.scaledStats;
+    } else {
+        // Invalid while serdata is being rewritten: an overflow stops the build half way.
+        cache.scaledValid = false;
+        stats.resize(size_t(columnCount));
+        for (int q = 0; q < columnCount; ++q)
+            stats[size_t(q)] = scaleColumn(cache.columns[size_t(q)], st.mag, st.serdata[size_t(q)]);
+        cache.scaledStats = stats;
+        cache.scaledMag = st.mag;
+        cache.scaledValid = true;
+    }
 
     // 12. Overall range and widths.
     double maximum = -std::numeric_limits<double>::infinity();

@@ -4,6 +4,7 @@
 // with an error leaves the window exactly as far as the build got.
 #include "engine/LineList.h"
 #include "engine/NumberText.h"
+#include "engine/Summary.h"
 #include "engine/Table.h"
 
 #include <QString>
@@ -27,6 +28,12 @@ struct TableCache {
     int columnCount = 0;
     double lastNumberBefore = 0.0;
     std::array<std::vector<double>, MaxColumns> columns;
+
+    // serdata already holds these columns times scaledMag (only builds write serdata), with their
+    // count, mean and ends: a rebuild for a new bin count or width then only counts.
+    bool scaledValid = false;
+    double scaledMag = 0.0;
+    std::vector<ColumnStats> scaledStats;
 };
 
 struct EngineState { // fields of TForm1, held here so the engine is testable without a window

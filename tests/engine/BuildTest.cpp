@@ -640,6 +640,25 @@ TEST(BuildHistogram, RebuildAfterSettingsChangeMatchesAFreshBuild)
     EXPECT_EQ(cached.serdata[1], (Tdd{6, 6, 14, 2}));
 }
 
+TEST(BuildHistogram, AScalingStoppedByOverflowIsRedoneByTheNextBuild)
+{
+    // manual mode keeps mag; column 0 is scaled before column 1 overflows
+    EngineState st = StateWith({"1,1e150", "2,2e150"});
+    BuildControls manual;
+    manual.kukanManualSize = true;
+    manual.kukanMaxValue = "10";
+    manual.kukanMinValue = "0";
+    RecordingSink sink;
+    ASSERT_EQ(RunBuild(st, manual, sink), QString());
+    st.mag = 1e160;
+    EXPECT_EQ(RunBuild(st, manual, sink), QStringLiteral("浮動小数点数オーバーフロー"));
+    st.mag = 1;
+    RecordingSink again;
+    ASSERT_EQ(RunBuild(st, manual, again), QString());
+    EXPECT_EQ(st.serdata[0], (Tdd{1, 2}));
+    EXPECT_EQ(st.serdata[1], (Tdd{1e150, 2e150}));
+}
+
 TEST(BuildHistogram, NewDataOrSeparatorIsReadAgain)
 {
     EngineState st = StateWith({"1", "2", "3"});
