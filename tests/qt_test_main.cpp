@@ -1,6 +1,8 @@
 // Shared test entry: creates the Qt application object the test program needs, headless by default.
 #include <gtest/gtest.h>
 
+#include "tests/support/TestSupport.h"
+
 #if defined(TF_TEST_APP_WIDGETS)
 #include <QApplication>
 using TestApp = QApplication;

@@ -134,6 +134,8 @@ struct StoppedBuild {
     bool kukanValueWritten; // the width text was written before the stop
 };
 
+TF_PRINT_CASE_AS_NAME(StoppedBuild)
+
 class StoppedBuildTest : public WindowTest, public ::testing::WithParamInterface<StoppedBuild> {};
 
 TEST_P(StoppedBuildTest, LeavesExactlyTheStepsBeforeTheError)
@@ -201,7 +203,7 @@ INSTANTIATE_TEST_SUITE_P(
                      {QStringLiteral("h")}, 0, true},
         StoppedBuild{"DataRowWiderThanFirstLine", {QStringLiteral("h"), QStringLiteral("1,2"), QStringLiteral("21,4")},
                      false, {}, {}, false, QStringLiteral("引数が範囲外です"), {QStringLiteral("h")}, 12, true}),
-    [](const ::testing::TestParamInfo<StoppedBuild> &info) { return std::string(info.param.name); });
+    tftest::CaseName());
 
 TEST_F(WindowTest, ZeroWidthStopKeepsNewScaleAndFlags)
 {

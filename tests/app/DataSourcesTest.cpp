@@ -23,13 +23,8 @@
 
 namespace {
 
-QString fixture(const char *name) { return QStringLiteral(TF_FIXTURES_DIR "/") + QLatin1String(name); }
-
-QString cannotOpen(const QString &path, int err)
-{
-    return QStringLiteral("ファイル ") + path + QStringLiteral(" は開けません。 ")
-        + QString::fromLocal8Bit(std::strerror(err)) + u' ';
-}
+using tftest::cannotOpen;
+using tftest::fixture;
 
 const QString kDataErrorText = QStringLiteral("エラーが発生しました データを確認してください");
 

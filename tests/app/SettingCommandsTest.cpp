@@ -143,6 +143,8 @@ struct Refusal {
     const char *message;
 };
 
+TF_PRINT_CASE_AS_NAME(Refusal)
+
 class AxisRefusalTest : public SettingCommandsTest, public ::testing::WithParamInterface<Refusal> {};
 
 TEST_P(AxisRefusalTest, LeavesTheAxisFixedAtTheRangeShown)
@@ -166,10 +168,16 @@ INSTANTIATE_TEST_SUITE_P(
                               "Axis Maximum Value must be >= Minimum."},
                       Refusal{"NegativeIncrement", &TForm1::DosuTickValue, false, "-1",
                               "Axis increment must be >= 0."}),
-    [](const ::testing::TestParamInfo<Refusal> &info) { return std::string(info.param.name); });
+    tftest::CaseName());
 
 // A text that is not a number is reported and changes nothing: no axis, no magnification, no flag.
-class NotANumberTest : public SettingCommandsTest, public ::testing::WithParamInterface<tf::CheckEdit *TForm1::*> {};
+struct NumberEdit {
+    const char *name;
+    tf::CheckEdit *TForm1::*edit;
+};
+TF_PRINT_CASE_AS_NAME(NumberEdit)
+
+class NotANumberTest : public SettingCommandsTest, public ::testing::WithParamInterface<NumberEdit> {};
 
 TEST_P(NotANumberTest, IsReportedAndChangesNothing)
 {
@@ -177,7 +185,7 @@ TEST_P(NotANumberTest, IsReportedAndChangesNothing)
     const AxisState bottom = StateOf(chart().BottomAxis), left = StateOf(chart().LeftAxis);
     const double mag = form->mag;
     MarkSubtitle();
-    Enter(form.get()->*GetParam(), QStringLiteral("1,5x"));
+    Enter(form.get()->*GetParam().edit, QStringLiteral("1,5x"));
     EXPECT_EQ(TakeErrorText(), QStringLiteral("「1,5x」は数値ではありません."));
     EXPECT_EQ(StateOf(chart().BottomAxis), bottom);
     EXPECT_EQ(StateOf(chart().LeftAxis), left);
@@ -186,8 +194,12 @@ TEST_P(NotANumberTest, IsReportedAndChangesNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P(Window, NotANumberTest,
-                         ::testing::Values(&TForm1::KukanMaxValue, &TForm1::KukanMinValue, &TForm1::DosuMaxValue,
-                                           &TForm1::DosuTickValue, &TForm1::KukanMagValue));
+                         ::testing::Values(NumberEdit{"KukanMaxValue", &TForm1::KukanMaxValue},
+                                           NumberEdit{"KukanMinValue", &TForm1::KukanMinValue},
+                                           NumberEdit{"DosuMaxValue", &TForm1::DosuMaxValue},
+                                           NumberEdit{"DosuTickValue", &TForm1::DosuTickValue},
+                                           NumberEdit{"KukanMagValue", &TForm1::KukanMagValue}),
+                         tftest::CaseName());
 
 TEST_F(SettingCommandsTest, RebuildMakesTheCountAxisAutomaticAgainButKeepsItsLabelStep)
 {

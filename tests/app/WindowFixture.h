@@ -11,6 +11,7 @@
 
 #include "app/ErrorReport.h"
 #include "app/TForm1.h"
+#include "tests/support/TestSupport.h"
 
 struct TForm1Probe {
     static void Build(TForm1 &form) { form.BuildHistogram(); }

@@ -2,6 +2,7 @@
 // Shared helpers of the chart tests: building series and rendering a chart offscreen.
 #include "chart/ChartModel.h"
 #include "chart/ChartRenderer.h"
+#include "tests/support/TestSupport.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,7 +1,7 @@
 #include "engine/Build.h"
 #include <QRegularExpression>
 #include "engine/Error.h"
-#include "tests/engine/QtPrinters.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "engine/Scale.h"
-#include "tests/engine/QtPrinters.h"
+#include "tests/support/TestSupport.h"
 #include "engine/Table.h"
 
 #include <gtest/gtest.h>

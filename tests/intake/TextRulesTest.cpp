@@ -1,6 +1,7 @@
 #include "intake/TextRules.h"
 
 #include "engine/Error.h"
+#include "tests/support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,7 +17,8 @@ namespace {
 
 using tf::LineList;
 
-QString fixture(const char *name) { return QStringLiteral(TF_FIXTURES_DIR "/") + QLatin1String(name); }
+using tftest::cannotOpen;
+using tftest::fixture;
 
 QStringList linesOf(const LineList &lines) { return lines.toStringList(); }
 
@@ -25,12 +27,6 @@ QByteArray readAll(const QString &path)
     QFile f(path);
     EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
     return f.readAll();
-}
-
-QString cannotOpen(const QString &fullPath, int err)
-{
-    return QStringLiteral("ファイル ") + fullPath + QStringLiteral(" は開けません。 ")
-        + QString::fromLocal8Bit(std::strerror(err)) + u' ';
 }
 
 // ---- line-break rule -------------------------------------------------------------------------

@@ -1,6 +1,0 @@
-#pragma once
-// Readable gtest failure output for Qt strings.
-#include <QString>
-#include <ostream>
-
-inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }

@@ -1,0 +1,50 @@
+#pragma once
+// What every test program shares: readable failure output for Qt types and case tables, fixture paths,
+// and the texts of errors that several programs expect.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <cstring>
+#include <ostream>
+#include <string>
+
+QT_BEGIN_NAMESPACE
+// gtest finds these by argument-dependent lookup, so they live beside the Qt types.
+inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList &list, std::ostream *os)
+{
+    *os << '{';
+    for (qsizetype i = 0; i < list.size(); ++i)
+        *os << (i ? ", " : "") << '"' << list[i].toStdString() << '"';
+    *os << '}';
+}
+inline void PrintTo(const QByteArray &bytes, std::ostream *os) { *os << "bytes \"" << bytes.toHex(' ').toStdString() << '"'; }
+QT_END_NAMESPACE
+
+namespace tftest {
+
+// A file under tests/fixtures.
+inline QString fixture(const char *name) { return QStringLiteral(TF_FIXTURES_DIR "/") + QLatin1String(name); }
+
+// The open error for a path and an errno value, as the file reader words it.
+inline QString cannotOpen(const QString &path, int err)
+{
+    return QStringLiteral("ファイル ") + path + QStringLiteral(" は開けません。 ")
+        + QString::fromLocal8Bit(std::strerror(err)) + u' ';
+}
+
+// Names parametrized cases after the case's `name` member, so test names stay readable and stable.
+struct CaseName {
+    template <class Info>
+    std::string operator()(const Info &info) const
+    {
+        return std::string(info.param.name);
+    }
+};
+
+} // namespace tftest
+
+// Case structs print as their name, so a failing parametrized test says which case failed.
+#define TF_PRINT_CASE_AS_NAME(Case) \
+    inline void PrintTo(const Case &c, std::ostream *os) { *os << c.name; }
