@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "chart/ChartRenderer.h"
+#include "chart/Histogram.h"
 #include "engine/NumberText.h"
 
 namespace tf {
@@ -26,7 +27,7 @@ ChartView::ChartView(QWidget *parent) : QWidget(parent)
     setObjectName(QStringLiteral("Chart1"));
     setAccessibleName(QStringLiteral("グラフ"));
     setMinimumSize(40, 40);
-    OnChanged = [this] {
+    m_chart.OnChanged = [this] {
         update();
         if (!m_refreshQueued) {
             m_refreshQueued = true;
@@ -38,25 +39,18 @@ ChartView::ChartView(QWidget *parent) : QWidget(parent)
 void ChartView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    RenderChart(*this, painter, size());
+    // One layout per paint; the automatic ranges it computed are what commands and the description read.
+    StoreAutomaticRanges(m_chart, RenderChart(m_chart, painter, size()));
     painter.end();
     refreshDescription();
 }
 
 namespace {
 
-struct SavedRange {
-    double minimum, maximum;
-};
-
-SavedRange Save(const TChartAxis &axis)
+QString RangeLine(const QString &name, const TChartAxis &axis, const NumberFormat &fmt)
 {
-    return {axis.Minimum.get(), axis.Maximum.get()};
-}
-
-QString RangeLine(const QString &name, double minimum, double maximum, const NumberFormat &fmt)
-{
-    return name + u' ' + FixedText(minimum, 2, 0, fmt) + QStringLiteral(" - ") + FixedText(maximum, 2, 0, fmt);
+    return name + u' ' + FixedText(axis.Minimum.get(), 2, 0, fmt) + QStringLiteral(" - ") +
+           FixedText(axis.Maximum.get(), 2, 0, fmt);
 }
 
 QString CountText(double count)
@@ -66,39 +60,35 @@ QString CountText(double count)
 
 } // namespace
 
-QString ChartView::describe()
+QString ChartView::describe() const
 {
+    const TChart &c = m_chart;
     const NumberFormat fmt = NumberFormat::system();
     QStringList lines;
-    lines += Title.Text.Lines();
-    if (SubTitle.Visible)
-        lines += SubTitle.Text.Lines();
+    lines += c.Title.Text.Lines();
+    if (c.SubTitle.Visible)
+        lines += c.SubTitle.Text.Lines();
 
     std::vector<const TChartSeries *> shown;
-    for (const TChartSeries *series : SeriesList.Items()) {
+    for (const TChartSeries *series : c.SeriesList.Items()) {
         if (series->Active)
             shown.push_back(series);
     }
-    if (Legend.Visible) {
+    if (c.Legend.Visible) {
         for (const TChartSeries *series : shown)
             lines += QStringLiteral("凡例 ") + series->Title.get();
     }
 
-    // The ranges the next paint draws; the stored ranges stay those of the last paint, as commands expect.
-    const SavedRange bottom = Save(BottomAxis), left = Save(LeftAxis);
-    const ChartLayout layout = LayoutChart(*this, size().isEmpty() ? QSize(621, 512) : size());
-    BottomAxis.StoreRange(bottom.minimum, bottom.maximum);
-    LeftAxis.StoreRange(left.minimum, left.maximum);
-    lines += RangeLine(QStringLiteral("横軸"), layout.bottomMin, layout.bottomMax, fmt);
-    lines += RangeLine(QStringLiteral("縦軸"), layout.leftMin, layout.leftMax, fmt);
+    // The ranges the last paint stored (a paint refreshes the description once it has drawn).
+    lines += RangeLine(QStringLiteral("横軸"), c.BottomAxis, fmt);
+    lines += RangeLine(QStringLiteral("縦軸"), c.LeftAxis, fmt);
 
     for (const TChartSeries *series : shown) {
         lines += QStringLiteral("系列 ") + series->Title.get();
         const bool horizontal = series->IsHorizontal();
         for (const TChartValue &point : series->Values()) {
-            const double position = horizontal ? point.Y : point.X;
-            const double count = horizontal ? point.X : point.Y;
-            lines += FixedText(position, 2, 0, fmt) + QStringLiteral(": ") + CountText(count);
+            lines += FixedText(PositionOf(point, horizontal), 2, 0, fmt) + QStringLiteral(": ") +
+                     CountText(CountOf(point, horizontal));
         }
     }
     return lines.join(u'\n');

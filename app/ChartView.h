@@ -1,21 +1,25 @@
 #pragma once
-// The chart as a widget: the model itself (so the window drives Chart1's parts directly) drawn by the
-// shared renderer. Changes repaint at the next paint, never synchronously. The widget also tells
-// assistive technology what the chart shows, as plain text in its accessible description.
+// The chart as a widget: it owns the chart model (the window drives Chart1->chart()'s parts directly) and
+// draws it with the shared renderer. Changes repaint at the next paint, never synchronously. The widget
+// also tells assistive technology what the chart shows, as plain text in its accessible description.
 #include <QWidget>
 
 #include "chart/ChartModel.h"
 
 namespace tf {
 
-class ChartView : public QWidget, public TChart {
+class ChartView : public QWidget {
     Q_OBJECT
 public:
     explicit ChartView(QWidget *parent = nullptr);
 
+    TChart &chart() { return m_chart; }
+    const TChart &chart() const { return m_chart; }
+
     // What the chart shows, one item a line: title lines, statistics lines (when shown), legend entries,
-    // axis ranges, then per visible series "系列 " + title and one "position: count" line per bin.
-    QString describe();
+    // the axis ranges of the last paint, then per visible series "系列 " + title and one
+    // "position: count" line per bin.
+    QString describe() const;
     // Brings the accessible description up to date (after every command and every paint).
     void refreshDescription();
 
@@ -23,6 +27,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    TChart m_chart;
     bool m_refreshQueued = false;
 };
 

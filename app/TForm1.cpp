@@ -27,6 +27,7 @@
 #include "app/BinCountBox.h"
 #include "app/CheckEdit.h"
 #include "app/RadioGroup.h"
+#include "chart/Histogram.h"
 
 static void InitAppResources()
 {
@@ -382,10 +383,11 @@ void TForm1::WireCommands()
 
 void TForm1::FormCreate()
 {
-    Chart1->Legend.LegendStyle = lsSeries;
-    Chart1->SubTitle.Alignment = taLeftJustify;
-    Chart1->SubTitle.Font.Size = 9;
-    Chart1->Title.Font.Size = 10;
+    tf::TChart &chart = Chart1->chart();
+    chart.Legend.LegendStyle = tf::lsSeries;
+    chart.SubTitle.Alignment = tf::taLeftJustify;
+    chart.SubTitle.Font.Size = 9;
+    chart.Title.Font.Size = 10;
 
     DataList.clear();
     mag = 1.0;
@@ -476,12 +478,12 @@ void TForm1::SetStatusText(const QString &text)
     StatusBar1Text->setText(text);
 }
 
-TChartAxis &TForm1::BinAxis()
+tf::TChartAxis &TForm1::BinAxis()
 {
-    return HorizontalCheck->isChecked() ? Chart1->LeftAxis : Chart1->BottomAxis;
+    return tf::BinAxis(Chart1->chart(), HorizontalCheck->isChecked());
 }
 
-TChartAxis &TForm1::CountAxis()
+tf::TChartAxis &TForm1::CountAxis()
 {
-    return HorizontalCheck->isChecked() ? Chart1->BottomAxis : Chart1->LeftAxis;
+    return tf::CountAxis(Chart1->chart(), HorizontalCheck->isChecked());
 }

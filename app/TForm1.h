@@ -161,8 +161,8 @@ private:
     void BuildHistogram();
     tf::BuildControls ReadBuildControls() const;
     // The axis that carries the bin positions, or the counts, for the current orientation.
-    TChartAxis &BinAxis();
-    TChartAxis &CountAxis();
+    tf::TChartAxis &BinAxis();
+    tf::TChartAxis &CountAxis();
     // Reads a check edit's text as a number; a text that is not one is reported and refused.
     double CheckEditNumber(const tf::CheckEdit *edit) const;
 

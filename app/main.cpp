@@ -6,7 +6,7 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    RegisterChartFontSubstitutions();
+    tf::RegisterChartFontSubstitutions();
     TForm1 Form1;
     Form1.show();
     return app.exec();

@@ -1,6 +1,10 @@
 #include "chart/ChartModel.h"
 
+#include "engine/Messages.h"
+
 #include <algorithm>
+
+namespace tf {
 
 const TColor SeriesPalette[12] = {
     RGBColor(68, 102, 163), RGBColor(243, 156, 53), RGBColor(241, 76, 20),  RGBColor(78, 151, 168),
@@ -14,7 +18,7 @@ const QString kDefaultFace = QStringLiteral("Tahoma");
 } // namespace
 
 EArgumentOutOfRangeException::EArgumentOutOfRangeException()
-    : tf::Error(QStringLiteral("引数が範囲外です"))
+    : Error(ArgumentOutOfRangeMessage())
 {
 }
 
@@ -23,7 +27,7 @@ EArgumentOutOfRangeException::EArgumentOutOfRangeException()
 void TChartStrings::checkIndex(int i) const
 {
     if (i < 0 || i >= m_lines.size())
-        throw tf::Error(QStringLiteral("リストのインデックスが範囲を超えています (%1)").arg(i));
+        throw Error(ListIndexMessage(i));
 }
 
 const QString &TChartStrings::operator[](int i) const
@@ -242,7 +246,7 @@ TChartSeries *TChart::AddSeries(TChartSeries *series)
     const bool owned = series->m_ownedByChart && series->m_chart == this;
     if (!owned) {
         if (series->m_ownedByChart && series->m_chart != this)
-            throw tf::Error(QStringLiteral("The series belongs to another chart"));
+            throw Error(QStringLiteral("The series belongs to another chart"));
         // A series made elsewhere becomes this chart's own.
         m_owned.emplace_back(series);
         series->m_chart = this;
@@ -291,3 +295,5 @@ void TChart::RemoveAllSeries()
     SeriesList.m_items.clear();
     Changed();
 }
+
+} // namespace tf

@@ -14,6 +14,8 @@
 #include <memory>
 #include <vector>
 
+namespace tf {
+
 // Colour: 0x00BBGGRR, a system colour (high byte 0xFF, low bits the system index) or AutoColor.
 using TColor = quint32;
 constexpr TColor AutoColor = 0x20000000;
@@ -40,13 +42,13 @@ using TFontStyles = int;
 extern const TColor SeriesPalette[12];
 
 // Raised by the axis setters; the refused value changes nothing.
-class AxisException : public tf::Error {
+class AxisException : public Error {
 public:
-    using tf::Error::Error;
+    using Error::Error;
 };
 
 // Raised for a series index outside the series list.
-class EArgumentOutOfRangeException : public tf::Error {
+class EArgumentOutOfRangeException : public Error {
 public:
     EArgumentOutOfRangeException();
 };
@@ -314,8 +316,6 @@ public:
     bool IsHorizontal() const override { return true; }
 };
 
-class TChart;
-
 // The series shown, in order of addition.
 class TChartSeriesList {
 public:
@@ -381,3 +381,5 @@ private:
     TColor PaletteColorForNewSeries() const;
     std::vector<std::unique_ptr<TChartSeries>> m_owned;
 };
+
+} // namespace tf

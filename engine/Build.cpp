@@ -2,6 +2,7 @@
 
 #include "engine/Error.h"
 #include "engine/LargeArray.h"
+#include "engine/Messages.h"
 #include "engine/Scale.h"
 #include "engine/Summary.h"
 
@@ -14,11 +15,9 @@ namespace tf {
 
 namespace {
 
-const QString kListIndexError = QStringLiteral("リストのインデックスが範囲を超えています (%1)");
 const QString kDivideByZero = QStringLiteral("0 による浮動小数点数除算");
 const QString kInvalidOperation = QStringLiteral("不正な浮動小数点数演算命令");
 const QString kOverflow = QStringLiteral("浮動小数点数オーバーフロー");
-const QString kArgumentOutOfRange = QStringLiteral("引数が範囲外です");
 const QString kTooManyBins = QStringLiteral("区間の数が上限の100を超えています");
 const QString kNegativeWidth = QStringLiteral("区間分割値には正の数を指定してください");
 const QString kTooManyColumns = QStringLiteral("列の数が上限の21を超えています");
@@ -153,7 +152,7 @@ void BuildHistogram(EngineState &st, const BuildControls &c, BuildSink &sink, co
     // 6.
     st.DataList.removeEmptyLines();
     if (st.DataList.isEmpty())
-        throw Error(kListIndexError.arg(0));
+        throw Error(ListIndexMessage(0));
     const char16_t delimiter = ChooseDelimiter(st.DataList.at(0));
 
     // 7. One series per cell of the first line.
@@ -183,7 +182,7 @@ void BuildHistogram(EngineState &st, const BuildControls &c, BuildSink &sink, co
     // 10. First data row: sample and column count, then the automatic scale.
     const qsizetype startRow = header ? 1 : 0;
     if (startRow >= st.DataList.size())
-        throw Error(kListIndexError.arg(1));
+        throw Error(ListIndexMessage(1));
     int columnCount = 0;
     double sample = 0.0;
     {
@@ -307,7 +306,7 @@ void BuildHistogram(EngineState &st, const BuildControls &c, BuildSink &sink, co
         // The sample deviation; a single value deviates by nothing.
         s.stdDev = s.count > 1 ? std::sqrt(squares / double(s.count - 1)) : 0.0;
         if (q >= seriesCount)
-            throw Error(kArgumentOutOfRange);
+            throw Error(ArgumentOutOfRangeMessage());
         sink.AddSeriesPoints(q, positions, counts);
     }
 

@@ -9,6 +9,7 @@
 
 #include "app/BinCountBox.h"
 #include "app/CheckEdit.h"
+#include "chart/Histogram.h"
 
 class TForm1::WindowSink final : public tf::BuildSink {
 public:
@@ -16,7 +17,7 @@ public:
 
     void ClearForBuild(bool manualRange, bool horizontal) override
     {
-        TChart &chart = *f.Chart1;
+        tf::TChart &chart = f.Chart1->chart();
         for (int i = chart.SeriesCount() - 1; i >= 0; --i)
             chart.DestroySeries(i);
         chart.RemoveAllSeries();
@@ -29,49 +30,36 @@ public:
         chart.LeftAxis.Automatic = true;
         chart.BottomAxis.Automatic = true;
         if (manualRange)
-            BinAxis(horizontal).Automatic = false;
+            tf::BinAxis(chart, horizontal).Automatic = false;
         m_horizontal = horizontal;
     }
 
     void CreateSeries(int count, bool horizontal) override
     {
-        TChart &chart = *f.Chart1;
-        for (int i = 0; i < count; ++i) {
-            TCustomBarSeries *series = horizontal ? static_cast<TCustomBarSeries *>(chart.CreateSeries<THorizBarSeries>())
-                                                  : static_cast<TCustomBarSeries *>(chart.CreateSeries<TBarSeries>());
-            series->OffsetPercent = horizontal ? -50 : 50;
-            series->BarWidthPercent = 100;
-            series->MultiBar = mbStacked;
-            series->Marks.Visible = false;
-            chart.AddSeries(series);
-        }
+        for (int i = 0; i < count; ++i)
+            tf::AddHistogramSeries(f.Chart1->chart(), horizontal);
     }
 
     void SetSeriesTitles(const QStringList &titles) override
     {
         const QSignalBlocker blocker(f.SeriesCombo);
         for (int i = 0; i < titles.size(); ++i) {
-            f.Chart1->Series(i)->Title = titles[i];
+            f.Chart1->chart().Series(i)->Title = titles[i];
             f.SeriesCombo->addItem(titles[i]);
         }
         if (f.SeriesCombo->count() > 0)
             f.SeriesCombo->setCurrentIndex(0);
     }
 
-    void SetBinAxisMinimum(double v) override { BinAxis(m_horizontal).Minimum = v; }
-    void SetBinAxisMaximum(double v) override { BinAxis(m_horizontal).Maximum = v; }
+    void SetBinAxisMinimum(double v) override { tf::BinAxis(f.Chart1->chart(), m_horizontal).Minimum = v; }
+    void SetBinAxisMaximum(double v) override { tf::BinAxis(f.Chart1->chart(), m_horizontal).Maximum = v; }
     void SetKukanValueText(const QString &text) override { f.KukanValue->setText(text); }
 
     void AddSeriesPoints(int series, const std::vector<double> &positions, const std::vector<int> &counts) override
     {
-        TChartSeries *s = f.Chart1->Series(series);
-        for (size_t j = 0; j < positions.size(); ++j) {
-            const double count = counts[j];
-            if (m_horizontal)
-                s->AddXY(count, positions[j], QString(), AutoColor);
-            else
-                s->AddXY(positions[j], count, QString(), AutoColor);
-        }
+        tf::TChartSeries &s = *f.Chart1->chart().Series(series);
+        for (size_t j = 0; j < positions.size(); ++j)
+            tf::AddBin(s, positions[j], counts[j]);
     }
 
     void SetRangeTexts(const QString &maxText, const QString &minText) override
@@ -80,12 +68,10 @@ public:
         f.KukanMinValue->setText(minText);
     }
 
-    void AddStatisticsLine(const QString &line) override { f.Chart1->SubTitle.Text.Add(line); }
+    void AddStatisticsLine(const QString &line) override { f.Chart1->chart().SubTitle.Text.Add(line); }
     void SetStatusText(const QString &text) override { f.SetStatusText(text); }
 
 private:
-    TChartAxis &BinAxis(bool horizontal) { return horizontal ? f.Chart1->LeftAxis : f.Chart1->BottomAxis; }
-
     TForm1 &f;
     bool m_horizontal = false;
 };

@@ -53,8 +53,9 @@ void TForm1::PasteBtnClick()
     if (zero >= 0)
         text.truncate(zero);
     DataList = tf::SplitLines(std::move(text));
-    for (int i = Chart1->SeriesCount() - 1; i >= 0; --i)
-        Chart1->DestroySeries(i);
+    tf::TChart &chart = Chart1->chart();
+    for (int i = chart.SeriesCount() - 1; i >= 0; --i)
+        chart.DestroySeries(i);
     try {
         BuildHistogram();
     } catch (const std::exception &) {

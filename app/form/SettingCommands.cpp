@@ -47,7 +47,7 @@ void TForm1::KukanManualSizeClick()
 namespace {
 // The axis is switched to a fixed range first, freezing the range last shown, and only then gets the new
 // value, which the chart may refuse.
-void FixAxisAndSet(TChartAxis &axis, TProp<double> TChartAxis::*property, double value)
+void FixAxisAndSet(tf::TChartAxis &axis, tf::TProp<double> tf::TChartAxis::*property, double value)
 {
     axis.Automatic = false;
     axis.*property = value;
@@ -57,25 +57,25 @@ void FixAxisAndSet(TChartAxis &axis, TProp<double> TChartAxis::*property, double
 void TForm1::KukanMaxValueRightButtonClick()
 {
     const double v = CheckEditNumber(KukanMaxValue);
-    FixAxisAndSet(BinAxis(), &TChartAxis::Maximum, v);
+    FixAxisAndSet(BinAxis(), &tf::TChartAxis::Maximum, v);
 }
 
 void TForm1::KukanMinValueRightButtonClick()
 {
     const double v = CheckEditNumber(KukanMinValue);
-    FixAxisAndSet(BinAxis(), &TChartAxis::Minimum, v);
+    FixAxisAndSet(BinAxis(), &tf::TChartAxis::Minimum, v);
 }
 
 void TForm1::DosuMaxValueRightButtonClick()
 {
     const double v = CheckEditNumber(DosuMaxValue);
-    FixAxisAndSet(CountAxis(), &TChartAxis::Maximum, v);
+    FixAxisAndSet(CountAxis(), &tf::TChartAxis::Maximum, v);
 }
 
 void TForm1::DosuTickValueRightButtonClick()
 {
     const double v = CheckEditNumber(DosuTickValue);
-    FixAxisAndSet(CountAxis(), &TChartAxis::Increment, v);
+    FixAxisAndSet(CountAxis(), &tf::TChartAxis::Increment, v);
 }
 
 void TForm1::KukanMagValueRightButtonClick()
@@ -91,5 +91,5 @@ void TForm1::HorizontalCheckClick()
 
 void TForm1::StatisticsCheckClick()
 {
-    Chart1->SubTitle.Visible = StatisticsCheck->isChecked();
+    Chart1->chart().SubTitle.Visible = StatisticsCheck->isChecked();
 }

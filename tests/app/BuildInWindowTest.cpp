@@ -14,18 +14,18 @@ TEST_F(WindowTest, SampleColumnBuildsOneVerticalSeries)
     Build();
 
     ASSERT_EQ(chart().SeriesCount(), 1);
-    auto *series = dynamic_cast<TBarSeries *>(chart().Series(0));
+    auto *series = dynamic_cast<tf::TBarSeries *>(chart().Series(0));
     ASSERT_NE(series, nullptr);
     EXPECT_EQ(series->OffsetPercent.get(), 50);
     EXPECT_EQ(series->BarWidthPercent.get(), 100);
-    EXPECT_EQ(series->MultiBar.get(), mbStacked);
+    EXPECT_EQ(series->MultiBar.get(), tf::mbStacked);
     EXPECT_FALSE(series->Marks.Visible.get());
     EXPECT_EQ(series->Title.get(), QStringLiteral("No0"));
     EXPECT_EQ(Xs(0), SamplePositions());
     EXPECT_EQ(Ys(0), SampleCounts());
-    for (const TChartValue &p : series->Values()) {
+    for (const tf::TChartValue &p : series->Values()) {
         EXPECT_TRUE(p.Label.isEmpty());
-        EXPECT_EQ(p.Color, AutoColor);
+        EXPECT_EQ(p.Color, tf::AutoColor);
     }
     EXPECT_EQ(form->KukanMaxValue->text(), QStringLiteral("32.00"));
     EXPECT_EQ(form->KukanMinValue->text(), QStringLiteral("2.00"));
@@ -43,7 +43,7 @@ TEST_F(WindowTest, HorizontalBarsSwapCountsAndPositions)
     form->HorizontalCheck->click();
 
     ASSERT_EQ(chart().SeriesCount(), 1);
-    auto *series = dynamic_cast<THorizBarSeries *>(chart().Series(0));
+    auto *series = dynamic_cast<tf::THorizBarSeries *>(chart().Series(0));
     ASSERT_NE(series, nullptr);
     EXPECT_EQ(series->OffsetPercent.get(), -50);
     EXPECT_EQ(Xs(0), SampleCounts());
@@ -52,7 +52,7 @@ TEST_F(WindowTest, HorizontalBarsSwapCountsAndPositions)
 
     form->HorizontalCheck->click();
     ASSERT_EQ(chart().SeriesCount(), 1);
-    EXPECT_NE(dynamic_cast<TBarSeries *>(chart().Series(0)), nullptr);
+    EXPECT_NE(dynamic_cast<tf::TBarSeries *>(chart().Series(0)), nullptr);
     EXPECT_EQ(Xs(0), SamplePositions());
     EXPECT_TRUE(boxes.empty());
 }
@@ -90,8 +90,8 @@ TEST_F(WindowTest, HeaderRowTitlesStackedSeriesInOrder)
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("         a: ")));
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("         b: ")));
     // Series colours follow the palette in a fresh rebuild.
-    EXPECT_EQ(chart().Series(0)->SeriesColor.get(), SeriesPalette[0]);
-    EXPECT_EQ(chart().Series(1)->SeriesColor.get(), SeriesPalette[1]);
+    EXPECT_EQ(chart().Series(0)->SeriesColor.get(), tf::SeriesPalette[0]);
+    EXPECT_EQ(chart().Series(1)->SeriesColor.get(), tf::SeriesPalette[1]);
 }
 
 TEST_F(WindowTest, BuildSelectsFirstItemWithoutRunningTheSeriesCommand)
@@ -116,7 +116,7 @@ TEST_F(WindowTest, FewerThanTwoLinesChangesNothing)
     form->HorizontalCheck->click();
     EXPECT_TRUE(boxes.empty());
     ASSERT_EQ(chart().SeriesCount(), 1);
-    EXPECT_NE(dynamic_cast<TBarSeries *>(chart().Series(0)), nullptr);
+    EXPECT_NE(dynamic_cast<tf::TBarSeries *>(chart().Series(0)), nullptr);
     EXPECT_EQ(Xs(0), SamplePositions());
     EXPECT_EQ(chart().SubTitle.Text.Lines(), QStringList{SampleStatistics});
 }

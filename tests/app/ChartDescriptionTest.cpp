@@ -31,7 +31,7 @@ TEST_F(WindowTest, ChartDescriptionListsWhatTheChartShows)
     for (int s = 0; s < 2; ++s) {
         ASSERT_EQ(bins[s].size(), chart().Series(s)->Count());
         for (int j = 0; j < bins[s].size(); ++j) {
-            const TChartValue &p = chart().Series(s)->Value(j);
+            const tf::TChartValue &p = chart().Series(s)->Value(j);
             EXPECT_EQ(bins[s][j], QString::asprintf("%.2f: %d", p.X, int(p.Y)));
         }
     }

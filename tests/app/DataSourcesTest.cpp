@@ -103,12 +103,13 @@ protected:
         return titles;
     }
 
-    // A chart from earlier data that a failed load must leave in place.
+    // A chart from earlier data, painted, that a failed load must leave in place.
     void LoadEarlierData()
     {
         Paste(QStringLiteral("x\ty\r\n1\t2\r\n3\t4\r\n"));
         ASSERT_TRUE(boxes.empty());
         ASSERT_EQ(SeriesTitles(), (QStringList{QStringLiteral("x"), QStringLiteral("y")}));
+        Paint(); // the axis ranges as the screen shows them
     }
 
     QTemporaryDir dir;

@@ -29,7 +29,7 @@ struct AxisState {
     bool operator==(const AxisState &) const = default;
 };
 
-AxisState StateOf(const TChartAxis &axis)
+AxisState StateOf(const tf::TChartAxis &axis)
 {
     return {axis.Automatic.get(), axis.Minimum.get(), axis.Maximum.get(), axis.Increment.get()};
 }
@@ -47,7 +47,7 @@ protected:
     }
     // Marks the subtitle so that the next build shows itself by refilling it.
     void MarkSubtitle() { chart().SubTitle.Text = QStringList{QStringLiteral("not rebuilt")}; }
-    bool Rebuilt() const { return form->Chart1->SubTitle.Text.Lines() != QStringList{QStringLiteral("not rebuilt")}; }
+    bool Rebuilt() const { return form->Chart1->chart().SubTitle.Text.Lines() != QStringList{QStringLiteral("not rebuilt")}; }
     void ManualMode(bool on)
     {
         if (form->KukanManualSize->isChecked() != on)
@@ -107,8 +107,8 @@ TEST_F(SettingCommandsTest, CountAxisMaximumFollowsTheOrientation)
         if (form->HorizontalCheck->isChecked() != horizontal)
             form->HorizontalCheck->click();
         Paint();
-        TChartAxis &count = horizontal ? chart().BottomAxis : chart().LeftAxis;
-        TChartAxis &bins = horizontal ? chart().LeftAxis : chart().BottomAxis;
+        tf::TChartAxis &count = horizontal ? chart().BottomAxis : chart().LeftAxis;
+        tf::TChartAxis &bins = horizontal ? chart().LeftAxis : chart().BottomAxis;
         const double shownMinimum = count.Minimum.get();
         const AxisState binsBefore = StateOf(bins);
         ManualMode(true);
@@ -150,7 +150,7 @@ class AxisRefusalTest : public SettingCommandsTest, public ::testing::WithParamI
 TEST_P(AxisRefusalTest, LeavesTheAxisFixedAtTheRangeShown)
 {
     const Refusal &r = GetParam();
-    TChartAxis &axis = r.binAxis ? chart().BottomAxis : chart().LeftAxis;
+    tf::TChartAxis &axis = r.binAxis ? chart().BottomAxis : chart().LeftAxis;
     const AxisState shown = StateOf(axis);
     ManualMode(true);
     Enter(form.get()->*r.edit, QString::fromUtf8(r.text));

@@ -38,18 +38,18 @@ protected:
     // Paints the chart now, which stores the automatic axis ranges as the screen shows them.
     void Paint() { form->Chart1->repaint(); }
 
-    TChart &chart() { return *form->Chart1; }
+    tf::TChart &chart() { return form->Chart1->chart(); }
     std::vector<double> Xs(int series) const
     {
         std::vector<double> v;
-        for (const TChartValue &p : form->Chart1->Series(series)->Values())
+        for (const tf::TChartValue &p : form->Chart1->chart().Series(series)->Values())
             v.push_back(p.X);
         return v;
     }
     std::vector<double> Ys(int series) const
     {
         std::vector<double> v;
-        for (const TChartValue &p : form->Chart1->Series(series)->Values())
+        for (const tf::TChartValue &p : form->Chart1->chart().Series(series)->Values())
             v.push_back(p.Y);
         return v;
     }

@@ -43,8 +43,8 @@ TEST_F(WindowTest, OpensWithDesignSizeOnFirstPage)
     EXPECT_FALSE(form->ManualDivFlag);
     EXPECT_FALSE(form->MBunkatuFlag);
     // The chart's start-up settings.
-    EXPECT_EQ(chart().Legend.LegendStyle.get(), lsSeries);
-    EXPECT_EQ(chart().SubTitle.Alignment.get(), taLeftJustify);
+    EXPECT_EQ(chart().Legend.LegendStyle.get(), tf::lsSeries);
+    EXPECT_EQ(chart().SubTitle.Alignment.get(), tf::taLeftJustify);
     EXPECT_EQ(chart().SubTitle.Font.Size.get(), 9);
     EXPECT_EQ(chart().Title.Font.Size.get(), 10);
     EXPECT_EQ(chart().SeriesCount(), 0);

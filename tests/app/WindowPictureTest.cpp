@@ -14,7 +14,7 @@ TEST_F(WindowTest, WritesWindowPicture)
     const QString path = qEnvironmentVariable("TF_WRITE_WINDOW_PNG");
     if (path.isEmpty())
         GTEST_SKIP() << "set TF_WRITE_WINDOW_PNG to a file name to write the picture";
-    RegisterChartFontSubstitutions();
+    tf::RegisterChartFontSubstitutions();
 
     // Two measured quantities with a header row, as a spreadsheet copy gives them.
     QStringList lines{QStringLiteral("width\theight")};

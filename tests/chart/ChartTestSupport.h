@@ -2,15 +2,19 @@
 // Shared helpers of the chart tests: building series and rendering a chart offscreen.
 #include "chart/ChartModel.h"
 #include "chart/ChartRenderer.h"
+#include "chart/Histogram.h"
 #include "tests/support/TestSupport.h"
 
 #include <QImage>
 #include <QPainter>
 
 #include <initializer_list>
+#include <type_traits>
 #include <utility>
 
 namespace charttest {
+
+using namespace tf;
 
 struct Rendered {
     tf::ChartLayout layout;
@@ -24,9 +28,10 @@ inline Rendered render(TChart &chart, QSize size = QSize(621, 512))
     r.image = QImage(size, QImage::Format_RGB32);
     r.image.fill(Qt::magenta);
     QPainter p(&r.image);
-    tf::RenderChart(chart, p, size);
+    // As the window paints: one layout, drawn, and its automatic ranges stored back.
+    r.layout = tf::RenderChart(chart, p, size);
     p.end();
-    r.layout = tf::LayoutChart(chart, size);
+    tf::StoreAutomaticRanges(chart, r.layout);
     return r;
 }
 
@@ -34,12 +39,7 @@ inline Rendered render(TChart &chart, QSize size = QSize(621, 512))
 template <class S = TBarSeries>
 S *addBars(TChart &chart, std::initializer_list<std::pair<double, double>> points, const QString &title = QString())
 {
-    S *s = chart.CreateSeries<S>();
-    s->OffsetPercent = s->IsHorizontal() ? -50 : 50;
-    s->BarWidthPercent = 100;
-    s->MultiBar = mbStacked;
-    s->Marks.Visible = false;
-    chart.AddSeries(s);
+    S *s = static_cast<S *>(tf::AddHistogramSeries(chart, std::is_same_v<S, THorizBarSeries>));
     s->Title = title;
     for (const auto &[x, y] : points)
         s->AddXY(x, y, QString(), AutoColor);

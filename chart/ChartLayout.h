@@ -1,0 +1,65 @@
+#pragma once
+// Where every part of a chart lands at one size. LayoutChart is pure: it reads the model and returns the
+// rectangles and the ranges to draw with; StoreAutomaticRanges writes the automatic ranges back, as a paint
+// does. Sizes are logical pixels at 96 per inch.
+#include "chart/ChartModel.h"
+
+#include <QColor>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QVector>
+
+#include <optional>
+
+namespace tf {
+
+// Pixel rectangles; a bar covers [left, right) x [top, bottom).
+struct ChartLayout {
+    struct Bar {
+        int series;   // index in the series list
+        int point;    // point index
+        QRect rect;   // before clipping to the plot area
+        QColor color;
+    };
+    struct LegendEntry {
+        int series;
+        QRect swatch;
+        QRect text;
+        bool shortened = false; // the title is too long for its room and is drawn with an ellipsis
+    };
+    struct AxisLabel {
+        double value;
+        QString text;
+        QRect rect;
+    };
+    struct Range {
+        double minimum, maximum;
+    };
+
+    QSize size;       // the whole picture
+    QRect panel;      // filled panel (gives up the shadow strip when the shadow is on)
+    QRect plot;       // the back wall
+    QRect titleBlock; // empty when not shown
+    QRect subTitleBlock;
+    QRect legend;     // empty when the legend has no entry
+    QRect bottomTitle;
+    QRect leftTitle;
+    double bottomMin = 0, bottomMax = 1; // ranges used for drawing
+    double leftMin = 0, leftMax = 1;
+    // Ranges computed for axes whose Automatic is true; absent for a fixed axis or when no series has a point.
+    std::optional<Range> bottomComputed, leftComputed;
+    QVector<Bar> bars;
+    QVector<LegendEntry> legendEntries;
+    QVector<AxisLabel> bottomLabels;
+    QVector<AxisLabel> leftLabels;
+};
+
+// Lays the chart out at the given size without changing it.
+ChartLayout LayoutChart(const TChart &chart, const QSize &size);
+
+// Stores the automatic ranges a layout computed into the chart's axes, without a change report: what a
+// paint leaves behind for the commands that read Minimum and Maximum.
+void StoreAutomaticRanges(TChart &chart, const ChartLayout &layout);
+
+} // namespace tf

@@ -1,0 +1,25 @@
+#pragma once
+// How model fonts, colours and axis numbers become what is drawn. Font point sizes become pixel sizes
+// (pt * 96 / 72) so the picture does not depend on the target's resolution.
+#include "chart/ChartModel.h"
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+
+namespace tf {
+
+// Makes the model's font names resolve to installed faces: "ＭＳ ゴシック" to a fixed-pitch face with
+// Japanese glyphs, "Tahoma" to a sans face with Japanese glyphs. Call once at start-up.
+void RegisterChartFontSubstitutions();
+
+// The QFont for a model font, sized in pixels at 96 per inch.
+QFont ChartFont(const TTeeFont &font);
+
+// The colour a model colour stands for; system colours come from the application palette.
+QColor ChartColor(TColor color);
+
+// Axis label text for a value shown with the given label step (no float noise such as 1.0000000001).
+QString AxisLabelText(double value, double step);
+
+} // namespace tf
