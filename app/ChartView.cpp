@@ -91,6 +91,8 @@ QString ChartView::describe() const
                      CountText(CountOf(point, horizontal));
         }
     }
+    if (!m_descriptionNote.isEmpty())
+        lines += m_descriptionNote;
     return lines.join(u'\n');
 }
 

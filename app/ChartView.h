@@ -20,6 +20,8 @@ public:
     // the axis ranges of the last paint, then per visible series "系列 " + title and one
     // "position: count" line per bin.
     QString describe() const;
+    // A line the description ends with (the window's note on the data); empty for none.
+    void SetDescriptionNote(const QString &note) { m_descriptionNote = note; }
     // Brings the accessible description up to date (after every command and every paint).
     void refreshDescription();
 
@@ -29,6 +31,7 @@ protected:
 private:
     TChart m_chart;
     bool m_refreshQueued = false;
+    QString m_descriptionNote;
 };
 
 } // namespace tf

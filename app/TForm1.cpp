@@ -151,6 +151,16 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     StatusBar1Text->setObjectName(QStringLiteral("StatusBar1Text"));
     StatusBar1Text->setTextFormat(Qt::PlainText);
     StatusBar1->addWidget(StatusBar1Text, 1);
+    NonNumberNote = new QLabel(StatusBar1);
+    NonNumberNote->setObjectName(QStringLiteral("NonNumberNote"));
+    NonNumberNote->setTextFormat(Qt::PlainText);
+    {
+        QPalette warning = NonNumberNote->palette();
+        warning.setColor(QPalette::WindowText, QColor(0xB0, 0x3A, 0x00)); // dark orange: heed, not alarm
+        NonNumberNote->setPalette(warning);
+    }
+    NonNumberNote->hide();
+    StatusBar1->addPermanentWidget(NonNumberNote);
     setStatusBar(StatusBar1);
 
     Splitter1 = new QSplitter(Qt::Horizontal, this);
@@ -476,6 +486,15 @@ QString TForm1::StatusText() const
 void TForm1::SetStatusText(const QString &text)
 {
     StatusBar1Text->setText(text);
+}
+
+void TForm1::SetNonNumberNote(const QString &note, const QStringList &cells)
+{
+    NonNumberNote->setText(note);
+    NonNumberNote->setToolTip(cells.join(u'\n'));
+    NonNumberNote->setAccessibleName(note);
+    NonNumberNote->setVisible(!note.isEmpty());
+    Chart1->SetDescriptionNote(note);
 }
 
 tf::TChartAxis &TForm1::BinAxis()

@@ -49,6 +49,9 @@ public:
     QToolButton *OpenBtn, *PasteBtn, *CopyEMFBtn, *SaveEMFBtn, *CopyBmpBtn, *SaveBmpBtn;
     QStatusBar *StatusBar1;
     QLabel *StatusBar1Text; // the status bar's one simple text
+    // At the status bar's right end: how many data cells of the last build were not numbers, the
+    // first of them in its tooltip. Hidden after a build without such cells or one that stopped.
+    QLabel *NonNumberNote;
     QSplitter *Splitter1;
     tf::ChartView *Chart1;
     QTabWidget *PageControl1;
@@ -91,6 +94,7 @@ public:
 
     QString StatusText() const;
     void SetStatusText(const QString &text);
+    void SetNonNumberNote(const QString &note, const QStringList &cells);
 
     // Runs a handler as a command: an error it raises goes to the general error report, and the chart's
     // accessible description is brought up to date afterwards.

@@ -134,6 +134,23 @@ double countBins(const Tdd &values, double minimum, double w, int bunkatu, doubl
     return squares;
 }
 
+// The first cells that were not numbers, as the user reads the table: top to bottom, left to right.
+QStringList NonNumberCellLines(const NonNumberCells &cells, const QStringList &titles, const NumberFormat &fmt)
+{
+    std::vector<const NonNumberCell *> order;
+    for (const NonNumberCell &cell : cells.first)
+        order.push_back(&cell);
+    std::sort(order.begin(), order.end(), [](const NonNumberCell *a, const NonNumberCell *b) {
+        return a->row != b->row ? a->row < b->row : a->column < b->column;
+    });
+    if (order.size() > size_t(NonNumberCells::CellsKept))
+        order.resize(size_t(NonNumberCells::CellsKept));
+    QStringList lines;
+    for (const NonNumberCell *cell : order)
+        lines += NonNumberCellLine(cell->row + 1, titles[cell->column], cell->text, cell->value, fmt);
+    return lines;
+}
+
 } // namespace
 
 void BuildHistogram(EngineState &st, const BuildControls &c, BuildSink &sink, const NumberFormat &fmt)
@@ -213,7 +230,8 @@ void BuildHistogram(EngineState &st, const BuildControls &c, BuildSink &sink, co
     if (!cacheHit) {
         cache.valid = false;
         cache.scaledValid = false;
-        ReadColumns(st.DataList, startRow, columnCount, delimiter, fmt.decimal, lastNumber, cache.columns);
+        ReadColumns(st.DataList, startRow, columnCount, delimiter, fmt.decimal, lastNumber, cache.columns,
+                    &cache.nonNumbers);
         cache.generation = st.DataList.generation();
         cache.decimal = fmt.decimal;
         cache.delimiter = delimiter;
@@ -331,6 +349,8 @@ void BuildHistogram(EngineState &st, const BuildControls &c, BuildSink &sink, co
     st.ManualDivFlag = false;
     st.MBunkatuFlag = false;
     sink.SetStatusText(StatusText(st.mag, st.tani, fmt));
+    if (const qsizetype count = cache.nonNumbers.total())
+        sink.SetNonNumberNote(NonNumberNote(count, fmt), NonNumberCellLines(cache.nonNumbers, titles, fmt));
 }
 
 } // namespace tf

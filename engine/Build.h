@@ -28,6 +28,7 @@ struct TableCache {
     int columnCount = 0;
     double lastNumberBefore = 0.0;
     std::array<std::vector<double>, MaxColumns> columns;
+    NonNumberCells nonNumbers;
 
     // serdata already holds these columns times scaledMag (only builds write serdata), with their
     // count, mean and ends: a rebuild for a new bin count or width then only counts.
@@ -73,6 +74,13 @@ public:
     virtual void SetRangeTexts(const QString &maxText, const QString &minText) = 0; // automatic range only
     virtual void AddStatisticsLine(const QString &line) = 0;
     virtual void SetStatusText(const QString &text) = 0;
+    // Last, and only when some data cells were not numbers: the note and one line for each of the
+    // first ones (at most NonNumberCells::CellsKept, top to bottom).
+    virtual void SetNonNumberNote(const QString &note, const QStringList &cells)
+    {
+        (void)note;
+        (void)cells;
+    }
 };
 
 // Runs one build. Throws tf::Error at the first failure; state and sink are left exactly as far

@@ -1,6 +1,5 @@
 #include "engine/Summary.h"
 
-
 namespace tf {
 
 namespace {
@@ -24,6 +23,30 @@ QString StatusText(double mag, const QString &tani, const NumberFormat &fmt)
 {
     return QStringLiteral("倍率 X= ") + GroupedIntegerText(mag, fmt) + QStringLiteral("　単位 [ ") + tani
         + QStringLiteral(" ]");
+}
+
+QString NonNumberNote(qsizetype count, const NumberFormat &fmt)
+{
+    return QStringLiteral("数値でないセル ") + GroupedIntegerText(double(count), fmt)
+        + QStringLiteral(" 個（直前の数値で代用）");
+}
+
+QString NonNumberCellLine(qsizetype dataRow, const QString &title, const QString &text, double value,
+                          const NumberFormat &fmt)
+{
+    return GroupedIntegerText(double(dataRow), fmt) + QStringLiteral("行目 ") + title + QStringLiteral(": 「")
+        + text + QStringLiteral("」 → ") + ValueText(value, fmt);
+}
+
+QString ValueText(double v, const NumberFormat &fmt)
+{
+    for (int decimals = 0; decimals <= 15; ++decimals) {
+        const QString text = FixedText(v, decimals, 0, fmt);
+        const std::optional<double> back = ReadNumber(text, fmt);
+        if (back && *back == v)
+            return text;
+    }
+    return ScientificText(v, 15, fmt);
 }
 
 } // namespace tf

@@ -21,4 +21,12 @@ QString StatisticsLine(const QString &title, const ColumnStats &stats, const Num
 QString NoDataLine(const QString &title);
 QString StatusText(double mag, const QString &tani, const NumberFormat &fmt);
 
+// The status bar's note on data cells that were not numbers: "数値でないセル 3 個（直前の数値で代用）".
+QString NonNumberNote(qsizetype count, const NumberFormat &fmt);
+// One such cell for the note's list: "5行目 測定値A: 「1,234.5」 → 7", the row counted among the data rows.
+QString NonNumberCellLine(qsizetype dataRow, const QString &title, const QString &text, double value,
+                          const NumberFormat &fmt);
+// The shortest fixed text that reads back as v (up to 15 decimals), else the scientific text.
+QString ValueText(double v, const NumberFormat &fmt);
+
 } // namespace tf

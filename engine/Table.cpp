@@ -2,6 +2,7 @@
 
 #include "engine/LargeArray.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -53,7 +54,7 @@ char16_t ChooseDelimiter(QStringView firstLine)
 
 void ReadColumns(const LineList &lines, qsizetype startRow, int columnCount, char16_t delimiter,
                  char16_t decimal, double lastNumberBefore,
-                 std::array<std::vector<double>, MaxColumns> &columns)
+                 std::array<std::vector<double>, MaxColumns> &columns, NonNumberCells *nonNumbers)
 {
     // NaN marks a cell that is not a number (number reading never yields NaN); the
     // substitute depends on column order, so it is filled in after the single pass over the rows.
@@ -65,7 +66,8 @@ void ReadColumns(const LineList &lines, qsizetype startRow, int columnCount, cha
         if (q < count)
             ReserveLarge(columns[size_t(q)], rows);
     }
-    std::array<bool, MaxColumns> anyMissing{};
+    std::array<qsizetype, MaxColumns> missing{};
+    std::vector<NonNumberCell> first;
     int active = count;
     for (qsizetype r = startRow; r < lines.size() && active > 0; ++r) {
         CellCursor cur(lines.at(r), delimiter);
@@ -76,9 +78,10 @@ void ReadColumns(const LineList &lines, qsizetype startRow, int columnCount, cha
                 active = q; // this row ends column q and every column after it
                 break;
             }
-            if (!isNumber) {
+            if (!isNumber) [[unlikely]] {
                 v = notANumber;
-                anyMissing[size_t(q)] = true;
+                if (missing[size_t(q)]++ < NonNumberCells::CellsKept)
+                    first.push_back({r - startRow, q, QString(), 0.0});
             }
             columns[size_t(q)].push_back(v);
         }
@@ -88,7 +91,7 @@ void ReadColumns(const LineList &lines, qsizetype startRow, int columnCount, cha
         std::vector<double> &col = columns[size_t(q)];
         if (col.size() < col.capacity() / 2)
             col.shrink_to_fit();
-        if (!anyMissing[size_t(q)]) {
+        if (missing[size_t(q)] == 0) {
             if (!col.empty())
                 last = col.back();
             continue;
@@ -100,6 +103,26 @@ void ReadColumns(const LineList &lines, qsizetype startRow, int columnCount, cha
                 last = v;
         }
     }
+    if (!nonNumbers)
+        return;
+    nonNumbers->counts = missing;
+    // Rows were read top to bottom with the columns side by side; the report goes column by column.
+    std::stable_sort(first.begin(), first.end(),
+                     [](const NonNumberCell &a, const NonNumberCell &b) { return a.column < b.column; });
+    for (NonNumberCell &cell : first) {
+        const QStringList cells = SplitLine(lines.at(startRow + cell.row), delimiter);
+        cell.text = cells[cell.column];
+        cell.value = columns[size_t(cell.column)][size_t(cell.row)];
+    }
+    nonNumbers->first = std::move(first);
+}
+
+qsizetype NonNumberCells::total() const
+{
+    qsizetype sum = 0;
+    for (qsizetype c : counts)
+        sum += c;
+    return sum;
 }
 
 } // namespace tf

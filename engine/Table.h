@@ -98,11 +98,30 @@ QStringList SplitLine(QStringView line, char16_t delimiter);
 // Tab when the line holds one anywhere, otherwise comma.
 char16_t ChooseDelimiter(QStringView firstLine);
 
+// A data cell that was not a number: its data row (0 for the first), column, text and the value it took.
+struct NonNumberCell {
+    qsizetype row = 0;
+    int column = 0;
+    QString text;
+    double value = 0.0;
+};
+
+// The data cells of one reading that were not numbers: how many per column, and the first ones of
+// each column (at most CellsKept, top to bottom, columns in order).
+struct NonNumberCells {
+    static constexpr int CellsKept = 10;
+    std::array<qsizetype, MaxColumns> counts{};
+    std::vector<NonNumberCell> first;
+
+    qsizetype total() const;
+};
+
 // The columns of the data rows from startRow on, before magnification. Column q ends at the first
 // row without a cell q. A cell that is not a number takes the last number read before it, in
 // column order and top to bottom, starting from lastNumberBefore (the readings made earlier in the build).
+// Those cells are counted in nonNumbers when it is given.
 void ReadColumns(const LineList &lines, qsizetype startRow, int columnCount, char16_t delimiter,
                  char16_t decimal, double lastNumberBefore,
-                 std::array<std::vector<double>, MaxColumns> &columns);
+                 std::array<std::vector<double>, MaxColumns> &columns, NonNumberCells *nonNumbers = nullptr);
 
 } // namespace tf

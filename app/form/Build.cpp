@@ -32,6 +32,7 @@ public:
         if (manualRange)
             tf::BinAxis(chart, horizontal).Automatic = false;
         m_horizontal = horizontal;
+        f.SetNonNumberNote(QString(), QStringList());
     }
 
     void CreateSeries(int count, bool horizontal) override
@@ -70,6 +71,7 @@ public:
 
     void AddStatisticsLine(const QString &line) override { f.Chart1->chart().SubTitle.Text.Add(line); }
     void SetStatusText(const QString &text) override { f.SetStatusText(text); }
+    void SetNonNumberNote(const QString &note, const QStringList &cells) override { f.SetNonNumberNote(note, cells); }
 
 private:
     TForm1 &f;
