@@ -1,7 +1,7 @@
 // Data cells that are not numbers (spreadsheet copies: thousands separators, percent, dates, empty
 // cells, rows and columns of tabs): a build counts them and lists the first ones, and changes nothing else.
 #include "engine/Build.h"
-#include "tests/engine/QtPrinters.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +45,7 @@ struct Copy {
     std::array<qsizetype, 4> perColumn;
 };
 
-void PrintTo(const Copy &c, std::ostream *os) { *os << c.name; }
+TF_PRINT_CASE_AS_NAME(Copy)
 
 class SpreadsheetCopy : public ::testing::TestWithParam<Copy> {};
 
@@ -96,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
               QStringLiteral("3行目 A: 「」 → 3"), QStringLiteral("3行目 B: 「」 → 4"),
               QStringLiteral("3行目 : 「」 → 4"), QStringLiteral("3行目 : 「」 → 4")},
              {1, 1, 3, 3}}),
-    [](const ::testing::TestParamInfo<Copy> &info) { return std::string(info.param.name); });
+    tftest::CaseName());
 
 TEST(NonNumberCells, OnlyTheFirstTenAreListedButAllAreCounted)
 {
