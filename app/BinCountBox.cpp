@@ -2,6 +2,8 @@
 
 #include <QLineEdit>
 
+#include <algorithm>
+
 namespace tf {
 
 BinCountBox::BinCountBox(QWidget *parent) : QSpinBox(parent)
@@ -24,6 +26,26 @@ int BinCountBox::textValue() const
     bool ok = false;
     const int v = lineEdit()->text().trimmed().toInt(&ok);
     return ok ? v : minimum();
+}
+
+void BinCountBox::stepBy(int steps)
+{
+    const qint64 target = qint64(textValue()) + qint64(steps) * singleStep();
+    setValue(int(std::clamp<qint64>(target, minimum(), maximum())));
+    selectAll();
+}
+
+QAbstractSpinBox::StepEnabled BinCountBox::stepEnabled() const
+{
+    // A step changes something unless the box already shows the limit it would go to.
+    const int v = textValue();
+    const bool shownAsIs = lineEdit()->text().trimmed() == QString::number(v);
+    StepEnabled enabled = StepNone;
+    if (!shownAsIs || v != maximum())
+        enabled |= StepUpEnabled;
+    if (!shownAsIs || v != minimum())
+        enabled |= StepDownEnabled;
+    return enabled;
 }
 
 void BinCountBox::setValue(int value)

@@ -18,8 +18,15 @@ public:
     // without any signal when the value itself stays the same (an emptied box still holds its old value).
     void setValue(int value);
 
+    // The arrows step from the text as typed, not from the last accepted value: "1" typed over 25 and Up
+    // give 2, an emptied box counts as the minimum so Up gives 3; the result stays within the range.
+    void stepBy(int steps) override;
+
 signals:
     void shownTextChanged(const QString &text);
+
+protected:
+    StepEnabled stepEnabled() const override;
 
 private:
     void noteText();

@@ -23,6 +23,18 @@ RadioGroup::RadioGroup(const QString &objectName, const QString &title, const QS
         grid->addWidget(button, i % rows, i / rows);
     }
     connect(m_group, &QButtonGroup::idClicked, this, &RadioGroup::click);
+    connect(m_group, &QButtonGroup::idToggled, this, &RadioGroup::updateTabStop);
+    updateTabStop();
+}
+
+void RadioGroup::updateTabStop()
+{
+    const QList<QAbstractButton *> buttons = m_group->buttons();
+    QAbstractButton *stop = m_group->checkedButton();
+    if (!stop && !buttons.isEmpty())
+        stop = buttons.constFirst();
+    for (QAbstractButton *button : buttons)
+        button->setFocusPolicy(button == stop ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 int RadioGroup::itemIndex() const

@@ -24,6 +24,9 @@ signals:
     void click();
 
 private:
+    // Like a single control, the group is one stop of the Tab key: its selected button (the first while none
+    // is), so that Tab never lands on a button that Space would then select. Arrows move within the group.
+    void updateTabStop();
     QButtonGroup *m_group;
 };
 

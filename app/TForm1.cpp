@@ -26,6 +26,8 @@
 
 #include "app/BinCountBox.h"
 #include "app/CheckEdit.h"
+#include "app/FixedListComboBox.h"
+#include "app/PageControl.h"
 #include "app/RadioGroup.h"
 #include "chart/Histogram.h"
 
@@ -168,11 +170,11 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     Splitter1->setHandleWidth(SplitterWidth);
     Splitter1->setChildrenCollapsible(false);
     Chart1 = new tf::ChartView(Splitter1);
-    PageControl1 = new QTabWidget(Splitter1);
+    PageControl1 = new tf::PageControl(Splitter1);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setMinimumWidth(30);
-    // Tabs cannot wrap onto a second row here; at the design width they share the row by shortening
-    // the longest caption rather than hiding a page behind scroll arrows.
+    // At the design width the tabs share one row by shortening the longest caption rather than hiding a
+    // page behind scroll arrows.
     PageControl1->setUsesScrollButtons(false);
     PageControl1->setElideMode(Qt::ElideRight);
     Splitter1->addWidget(Chart1);
@@ -312,13 +314,11 @@ void TForm1::CreatePages()
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFixedHeight(121);
     layout->addWidget(Panel1);
-    StyleSelecter = Place(new QComboBox(Panel1), QStringLiteral("StyleSelecter"), 24, 20, 145, 21);
-    StyleSelecter->setEditable(true);
+    StyleSelecter = Place(new tf::FixedListComboBox(Panel1), QStringLiteral("StyleSelecter"), 24, 20, 145, 21);
     StyleSelecter->setEditText(QStringLiteral("Form Style"));
     StyleSelecter->setAccessibleName(QStringLiteral("Form Style"));
     Label3 = Place(new QLabel(QStringLiteral("拡大縮小"), Panel1), QStringLiteral("Label3"), 24, 56, 48, 13);
-    ScaleComboBox = Place(new QComboBox(Panel1), QStringLiteral("ScaleComboBox"), 24, 75, 145, 21);
-    ScaleComboBox->setEditable(true);
+    ScaleComboBox = Place(new tf::FixedListComboBox(Panel1), QStringLiteral("ScaleComboBox"), 24, 75, 145, 21);
     ScaleComboBox->addItems({QStringLiteral("100%"), QStringLiteral("125%"), QStringLiteral("150%"),
                              QStringLiteral("175%"), QStringLiteral("200%")});
     ScaleComboBox->setCurrentIndex(-1);
@@ -329,6 +329,8 @@ void TForm1::CreatePages()
     Memo2->setObjectName(QStringLiteral("Memo2"));
     Memo2->setReadOnly(true);
     Memo2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // The help lines are laid out as lines; a narrow page scrolls sideways rather than breaking them.
+    Memo2->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo2->setAccessibleName(QStringLiteral("使用例"));
     QStringList help;
     for (const char16_t *line : HelpLines)
@@ -387,8 +389,8 @@ void TForm1::WireCommands()
     Wire(DosuTickValue, &tf::CheckEdit::rightButtonClick, &TForm1::DosuTickValueRightButtonClick);
     Wire(KukanMagValue, &tf::CheckEdit::rightButtonClick, &TForm1::KukanMagValueRightButtonClick);
 
-    Wire(StyleSelecter, &QComboBox::currentTextChanged, &TForm1::StyleSelecterChange);
-    Wire(ScaleComboBox, &QComboBox::currentTextChanged, &TForm1::ScaleComboBoxChange);
+    Wire(StyleSelecter, &tf::FixedListComboBox::changed, &TForm1::StyleSelecterChange);
+    Wire(ScaleComboBox, &tf::FixedListComboBox::changed, &TForm1::ScaleComboBoxChange);
 }
 
 void TForm1::FormCreate()

@@ -7,6 +7,8 @@
 
 #include "app/ChartView.h"
 #include "app/ErrorReport.h"
+#include "app/FixedListComboBox.h"
+#include "app/PageControl.h"
 #include "engine/Build.h"
 
 class QCheckBox;
@@ -54,7 +56,7 @@ public:
     QLabel *NonNumberNote;
     QSplitter *Splitter1;
     tf::ChartView *Chart1;
-    QTabWidget *PageControl1;
+    tf::PageControl *PageControl1;
 
     QWidget *TabSheet1;
     tf::CheckEdit *TitleEditBtn;
@@ -80,9 +82,9 @@ public:
 
     QWidget *TabSheet4;
     QFrame *Panel1;
-    QComboBox *StyleSelecter;
+    tf::FixedListComboBox *StyleSelecter;
     QLabel *Label3;
-    QComboBox *ScaleComboBox;
+    tf::FixedListComboBox *ScaleComboBox;
     QLabel *Label1;
     QPlainTextEdit *Memo2;
 

@@ -5,6 +5,8 @@
 
 #if defined(TF_TEST_APP_WIDGETS)
 #include <QApplication>
+
+#include "app/QtTexts.h"
 using TestApp = QApplication;
 #elif defined(TF_TEST_APP_GUI)
 #include <QGuiApplication>
@@ -20,5 +22,8 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
     TestApp app(argc, argv);
+#if defined(TF_TEST_APP_WIDGETS)
+    tf::UseJapaneseQtTexts(app); // as the program does at start
+#endif
     return RUN_ALL_TESTS();
 }

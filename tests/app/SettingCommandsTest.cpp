@@ -331,3 +331,38 @@ TEST_F(SettingCommandsTest, StatisticsSwitchHidesAndShowsTheLines)
     EXPECT_EQ(chart().SubTitle.Text.Lines(), QStringList{line});
     EXPECT_TRUE(form->Chart1->accessibleDescription().contains(line));
 }
+
+TEST_F(SettingCommandsTest, ArrowKeysStepFromTheTypedBinCount)
+{
+    struct Step {
+        const char *name;
+        int start;       // accepted value before typing
+        QString typed;   // what the user typed over it
+        int key;
+        int expected;    // value and text after the arrow
+    };
+    const Step steps[] = {
+        {"UpFromHalfTypedOne", 25, QStringLiteral("1"), Qt::Key_Up, 2},
+        {"DownFromHalfTypedOneStaysAtTwo", 25, QStringLiteral("1"), Qt::Key_Down, 2},
+        {"UpFromEmptiedBox", 100, QString(), Qt::Key_Up, 3},
+        {"UpFromTypedFortyTwo", 10, QStringLiteral("42"), Qt::Key_Up, 43},
+        {"UpAtTheTopStays", 10, QStringLiteral("100"), Qt::Key_Up, 100},
+    };
+    for (const Step &s : steps) {
+        SCOPED_TRACE(s.name);
+        form->BunkatuSize->setValue(s.start);
+        form->BunkatuSize->editor()->selectAll();
+        Key(form->BunkatuSize, Qt::Key_Backspace);
+        for (QChar c : s.typed)
+            Key(form->BunkatuSize, Qt::Key_0 + c.digitValue(), QString(c));
+        MarkSubtitle();
+        Key(form->BunkatuSize, s.key);
+        EXPECT_EQ(form->BunkatuSize->value(), s.expected);
+        EXPECT_EQ(form->BunkatuSize->text(), QString::number(s.expected));
+        const bool changed = s.typed != QString::number(s.expected);
+        EXPECT_EQ(Rebuilt(), changed);
+        EXPECT_EQ(form->bunkatu, s.expected);
+        EXPECT_EQ(chart().Series(0)->Count(), s.expected + 1);
+    }
+    EXPECT_TRUE(boxes.empty());
+}

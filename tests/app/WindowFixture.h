@@ -81,14 +81,18 @@ private:
     tf::MessageBoxHook m_previousHook;
 };
 
-// Counts the emissions of a signal.
+// Counts the emissions of a signal while it lives.
 struct SignalCount {
     template <typename Sender, typename Signal>
     SignalCount(Sender *sender, Signal signal)
+        : connection(QObject::connect(sender, signal, sender, [this] { ++count; }))
     {
-        QObject::connect(sender, signal, sender, [this] { ++count; });
     }
+    ~SignalCount() { QObject::disconnect(connection); }
+    SignalCount(const SignalCount &) = delete;
+    SignalCount &operator=(const SignalCount &) = delete;
     int count = 0;
+    QMetaObject::Connection connection;
 };
 
 // A key press and release sent straight to a widget, as typing would deliver them.
