@@ -1,0 +1,245 @@
+// Background pictures: the extension picks the reader, in any case; unknown extensions are refused and
+// change nothing; undecodable files leave a present but empty picture (or the image it had); every decoder
+// survives malformed bytes.
+#include "chart/ChartModel.h"
+#include "chart/Picture.h"
+#include "chart/PictureDecoders.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QtEndian>
+
+
+namespace {
+
+QString Fixture(const char *name)
+{
+    return tftest::fixture("pictures/") + QString::fromUtf8(name);
+}
+
+QByteArray FixtureBytes(const char *name)
+{
+    QFile f(Fixture(name));
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name;
+    return f.readAll();
+}
+
+// The fixtures' drawing: left half red, right half blue.
+const QColor Left(200, 30, 40);
+const QColor Right(30, 120, 200);
+
+bool Near(const QColor &a, const QColor &b)
+{
+    return std::abs(a.red() - b.red()) <= 3 && std::abs(a.green() - b.green()) <= 3 &&
+           std::abs(a.blue() - b.blue()) <= 3 && a.alpha() == 255;
+}
+
+std::string Describe(const QColor &c)
+{
+    return QStringLiteral("rgba(%1, %2, %3, %4)")
+        .arg(c.red())
+        .arg(c.green())
+        .arg(c.blue())
+        .arg(c.alpha())
+        .toStdString();
+}
+
+// Checks that the image shows the fixtures' drawing (sampled a quarter in from each side).
+void ExpectDrawing(const QImage &image)
+{
+    ASSERT_FALSE(image.isNull());
+    const int y = image.height() / 2;
+    const QColor l = image.pixelColor(image.width() / 4, y);
+    const QColor r = image.pixelColor(image.width() * 3 / 4, y);
+    EXPECT_TRUE(Near(l, Left)) << "left half " << Describe(l);
+    EXPECT_TRUE(Near(r, Right)) << "right half " << Describe(r);
+}
+
+enum class Outcome { Loads, Refused, Undecodable };
+
+struct PictureCase {
+    const char *name;
+    const char *file;
+    Outcome outcome;
+    QSize size;          // the image read (Loads)
+    const char *message; // the refusal (Refused)
+};
+
+TF_PRINT_CASE_AS_NAME(PictureCase)
+
+const PictureCase kPictureCases[] = {
+    {"png", "wall.png", Outcome::Loads, {16, 12}, nullptr},
+    {"PNG_in_capitals", "WALL-CAPITALS.PNG", Outcome::Loads, {16, 12}, nullptr},
+    {"bmp", "wall.bmp", Outcome::Loads, {16, 12}, nullptr},
+    {"tif", "wall.tif", Outcome::Loads, {16, 12}, nullptr},
+    {"tiff", "wall.tiff", Outcome::Loads, {16, 12}, nullptr},
+    {"ico", "wall.ico", Outcome::Loads, {16, 16}, nullptr},
+    {"emf", "wall.emf", Outcome::Loads, {159, 119}, nullptr},
+    {"wmf", "wall.wmf", Outcome::Loads, {160, 120}, nullptr},
+    {"wide_png_is_kept_bounded", "wide.png", Outcome::Loads, {4096, 3}, nullptr},
+    {"JPG", "wall.JPG", Outcome::Refused, {}, "画像のファイル拡張子 (.JPG) が不明です"},
+    {"no_extension", "wall", Outcome::Refused, {}, "画像のファイル拡張子 (.) が不明です"},
+    {"corrupt_png", "corrupt.png", Outcome::Undecodable, {}, nullptr},
+    {"empty_png", "empty.png", Outcome::Undecodable, {}, nullptr},
+    {"png_header_of_60000_squared", "huge-header.png", Outcome::Undecodable, {}, nullptr},
+    {"missing_png", "no-such-file.png", Outcome::Undecodable, {}, nullptr},
+};
+
+class PictureFiles : public ::testing::TestWithParam<PictureCase> {};
+
+TEST_P(PictureFiles, LoadIntoAnAbsentPicture)
+{
+    const PictureCase &c = GetParam();
+    tf::TChart chart;
+    int changes = 0;
+    chart.OnChanged = [&] { ++changes; };
+    tf::TBackImage &picture = chart.BackWall.Picture;
+    switch (c.outcome) {
+    case Outcome::Loads:
+        picture.LoadFromFile(Fixture(c.file));
+        EXPECT_TRUE(picture.Assigned());
+        EXPECT_EQ(picture.Image().size(), c.size);
+        ExpectDrawing(picture.Image());
+        EXPECT_GT(changes, 0);
+        break;
+    case Outcome::Refused:
+        try {
+            picture.LoadFromFile(Fixture(c.file));
+            ADD_FAILURE() << "not refused";
+        } catch (const tf::EInvalidGraphic &e) {
+            EXPECT_EQ(e.message(), QString::fromUtf8(c.message));
+        }
+        EXPECT_FALSE(picture.Assigned());
+        EXPECT_EQ(changes, 0);
+        break;
+    case Outcome::Undecodable:
+        try {
+            picture.LoadFromFile(Fixture(c.file));
+            ADD_FAILURE() << "decoded";
+        } catch (const tf::EInvalidGraphic &e) {
+            ADD_FAILURE() << "refused as an unknown extension: " << e.what();
+        } catch (const tf::Error &e) {
+            EXPECT_FALSE(e.message().isEmpty());
+        }
+        EXPECT_TRUE(picture.Assigned()) << "present";
+        EXPECT_TRUE(picture.Image().isNull()) << "but empty";
+        break;
+    }
+}
+
+TEST_P(PictureFiles, LoadOverAPreviousPicture)
+{
+    const PictureCase &c = GetParam();
+    tf::TChart chart;
+    QImage before(2, 2, QImage::Format_RGB32);
+    before.fill(Qt::green);
+    chart.BackWall.Picture.SetImage(before);
+    if (c.outcome == Outcome::Loads) {
+        chart.BackWall.Picture.LoadFromFile(Fixture(c.file));
+        ExpectDrawing(chart.BackWall.Picture.Image());
+        return;
+    }
+    EXPECT_THROW(chart.BackWall.Picture.LoadFromFile(Fixture(c.file)), tf::Error);
+    EXPECT_TRUE(chart.BackWall.Picture.Assigned());
+    EXPECT_EQ(chart.BackWall.Picture.Image(), before) << "the previous picture stays";
+}
+
+INSTANTIATE_TEST_SUITE_P(Picture, PictureFiles, ::testing::ValuesIn(kPictureCases),
+                         tftest::CaseName());
+
+TEST(PictureFile, ExtensionIsTakenAsTypedFromTheFileNameOnly)
+{
+    EXPECT_EQ(tf::PictureExtension(QStringLiteral("/a.b/c")), QString());
+    EXPECT_EQ(tf::PictureExtension(QStringLiteral("/a/c.Tiff")), QStringLiteral("Tiff"));
+    EXPECT_EQ(tf::PictureExtension(QStringLiteral("/a/c.")), QString());
+    EXPECT_EQ(tf::PictureFormatOf(QStringLiteral("/a/c.TIF")), tf::PictureFormat::Tiff);
+    EXPECT_EQ(tf::PictureFormatOf(QStringLiteral("/a/c.wMf")), tf::PictureFormat::Wmf);
+    EXPECT_EQ(tf::PictureFormatOf(QStringLiteral("/a/c.svg")), tf::PictureFormat::Unknown);
+    EXPECT_EQ(tf::PictureFormatOf(QStringLiteral("/a/c.gif")), tf::PictureFormat::Unknown);
+}
+
+TEST(PictureFile, TheReaderIsChosenByExtensionNotByContent)
+{
+    // PNG bytes are not a bitmap, whatever another reader would make of them.
+    EXPECT_THROW(tf::DecodePicture(FixtureBytes("wall.png"), tf::PictureFormat::Bmp), tf::Error);
+    EXPECT_THROW(tf::DecodePicture(FixtureBytes("wall.emf"), tf::PictureFormat::Wmf), tf::Error);
+    EXPECT_THROW(tf::DecodePicture(FixtureBytes("wall.wmf"), tf::PictureFormat::Emf), tf::Error);
+}
+
+// ---- malformed metafiles ----
+
+QByteArray WithU32(QByteArray bytes, qsizetype offset, quint32 value)
+{
+    qToLittleEndian(value, bytes.data() + offset);
+    return bytes;
+}
+
+struct MalformedCase {
+    const char *name;
+    tf::PictureFormat format;
+    QByteArray bytes;
+};
+
+TF_PRINT_CASE_AS_NAME(MalformedCase)
+
+std::vector<MalformedCase> MalformedCases()
+{
+    const QByteArray emf = FixtureBytes("wall.emf");
+    const QByteArray wmf = FixtureBytes("wall.wmf");
+    const QByteArray junk(4096, '\xA5');
+    std::vector<MalformedCase> cases = {
+        {"emf_empty", tf::PictureFormat::Emf, QByteArray()},
+        {"emf_junk", tf::PictureFormat::Emf, junk},
+        {"emf_header_only", tf::PictureFormat::Emf, emf.left(108)},
+        {"emf_cut_inside_a_record", tf::PictureFormat::Emf, emf.left(emf.size() - 10)},
+        {"emf_no_signature", tf::PictureFormat::Emf, WithU32(emf, 40, 0)},
+        {"emf_record_of_size_zero", tf::PictureFormat::Emf, WithU32(emf, 108 + 4, 0)},
+        {"emf_record_past_the_end", tf::PictureFormat::Emf, WithU32(emf, 108 + 4, 0x7FFFFFF0)},
+        {"emf_record_size_not_aligned", tf::PictureFormat::Emf, WithU32(emf, 108 + 4, 30)},
+        {"emf_header_size_tiny", tf::PictureFormat::Emf, WithU32(emf, 4, 8)},
+        {"wmf_empty", tf::PictureFormat::Wmf, QByteArray()},
+        {"wmf_junk", tf::PictureFormat::Wmf, junk},
+        {"wmf_placeable_header_only", tf::PictureFormat::Wmf, wmf.left(22)},
+        {"wmf_cut_inside_a_record", tf::PictureFormat::Wmf, wmf.left(wmf.size() - 4)},
+        {"wmf_record_of_size_zero", tf::PictureFormat::Wmf, WithU32(wmf, 22 + 18, 0)},
+        {"wmf_record_past_the_end", tf::PictureFormat::Wmf, WithU32(wmf, 22 + 18, 0x7FFFFFFF)},
+        {"wmf_bad_header_size", tf::PictureFormat::Wmf, WithU32(wmf, 22, 0x00050001)},
+        {"png_junk", tf::PictureFormat::Png, junk},
+        {"bmp_junk", tf::PictureFormat::Bmp, junk},
+        {"ico_junk", tf::PictureFormat::Ico, junk},
+        {"tiff_junk", tf::PictureFormat::Tiff, junk},
+        {"bmp_header_cut", tf::PictureFormat::Bmp, FixtureBytes("wall.bmp").left(30)},
+        {"wmf_without_end_record", tf::PictureFormat::Wmf, wmf.left(wmf.size() - 6)},
+        {"tiff_cut", tf::PictureFormat::Tiff, FixtureBytes("wall.tif").left(40)},
+    };
+    return cases;
+}
+
+class MalformedPictures : public ::testing::TestWithParam<MalformedCase> {};
+
+TEST_P(MalformedPictures, AreRefusedWithAMessage)
+{
+    const MalformedCase &c = GetParam();
+    try {
+        const QImage image = tf::DecodePicture(c.bytes, c.format);
+        ADD_FAILURE() << "decoded into " << image.width() << " x " << image.height();
+    } catch (const tf::Error &e) {
+        EXPECT_FALSE(e.message().isEmpty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Picture, MalformedPictures, ::testing::ValuesIn(MalformedCases()),
+                         tftest::CaseName());
+
+TEST(PictureFile, BoundedSizeKeepsTheAspectAndAtLeastAPixel)
+{
+    EXPECT_EQ(tf::BoundedPictureSize(160, 120), QSize(160, 120));
+    EXPECT_EQ(tf::BoundedPictureSize(8192, 1024), QSize(4096, 512));
+    EXPECT_EQ(tf::BoundedPictureSize(0, -5), QSize(1, 1));
+    EXPECT_EQ(tf::BoundedPictureSize(1e12, 1), QSize(4096, 1));
+    EXPECT_EQ(tf::BoundedPictureSize(std::numeric_limits<double>::quiet_NaN(), 10), QSize(1, 10));
+}
+
+} // namespace
