@@ -1,7 +1,7 @@
 #pragma once
-// The tab pages. The tab row cannot wrap onto a second row, so the tabs keep a tight padding and, when the
-// captions still do not all fit, only the longest caption is shortened (its tooltip gives it whole); the
-// others always read whole.
+// The tab pages. The tab row cannot wrap onto a second row, so the tabs take a tighter padding than the
+// style's and, when the captions still do not all fit, only the longest caption is shortened (its tooltip
+// gives it whole); the others always read whole.
 #include <QTabBar>
 #include <QTabWidget>
 
@@ -13,6 +13,8 @@ public:
     explicit PageTabBar(QWidget *parent = nullptr);
     // The caption is drawn shortened (with an ellipsis) at the tab's present size.
     bool captionShortened(int index) const;
+    // Draws with the application's present style, narrowing only the tab padding.
+    void followApplicationStyle();
 
 protected:
     QSize minimumTabSizeHint(int index) const override;
@@ -22,6 +24,12 @@ class PageControl : public QTabWidget {
     Q_OBJECT
 public:
     explicit PageControl(QWidget *parent = nullptr);
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    PageTabBar *m_bar;
 };
 
 } // namespace tf
