@@ -4,8 +4,11 @@
 #include <QPainter>
 #include <QTimer>
 
+#include <array>
+
 #include "chart/ChartRenderer.h"
 #include "chart/Histogram.h"
+#include "chart/VisibleText.h"
 #include "engine/NumberText.h"
 
 namespace tf {
@@ -29,20 +32,32 @@ ChartView::ChartView(QWidget *parent) : QWidget(parent)
     setMinimumSize(40, 40);
     m_chart.OnChanged = [this] {
         update();
-        if (!m_refreshQueued) {
-            m_refreshQueued = true;
-            QTimer::singleShot(0, this, [this] { refreshDescription(); });
-        }
+        queueRefresh();
     };
+}
+
+void ChartView::queueRefresh()
+{
+    if (m_refreshQueued)
+        return;
+    m_refreshQueued = true;
+    QTimer::singleShot(0, this, [this] { refreshDescription(); });
 }
 
 void ChartView::paintEvent(QPaintEvent *)
 {
+    const auto ranges = [this] {
+        return std::array{m_chart.BottomAxis.Minimum.get(), m_chart.BottomAxis.Maximum.get(),
+                          m_chart.LeftAxis.Minimum.get(), m_chart.LeftAxis.Maximum.get()};
+    };
+    const auto before = ranges();
     QPainter painter(this);
     // One layout per paint; the automatic ranges it computed are what commands and the description read.
     StoreAutomaticRanges(m_chart, RenderChart(m_chart, painter, size()));
     painter.end();
-    refreshDescription();
+    // Every other change has queued its own refresh; this one too waits until the paint is done.
+    if (ranges() != before)
+        queueRefresh();
 }
 
 namespace {
@@ -64,27 +79,33 @@ QString ChartView::describe() const
 {
     const TChart &c = m_chart;
     const NumberFormat fmt = NumberFormat::system();
+    // Texts as far as the chart can show them: a header cell of a megabyte is not read out whole.
+    const int room = width() > 0 ? width() : 621;
+    const auto shown = [room](const QString &text) { return ShowablePart(text, room); };
     QStringList lines;
-    lines += c.Title.Text.Lines();
-    if (c.SubTitle.Visible)
-        lines += c.SubTitle.Text.Lines();
+    for (const QString &line : c.Title.Text.Lines())
+        lines += shown(line);
+    if (c.SubTitle.Visible) {
+        for (const QString &line : c.SubTitle.Text.Lines())
+            lines += shown(line);
+    }
 
-    std::vector<const TChartSeries *> shown;
+    std::vector<const TChartSeries *> visible;
     for (const TChartSeries *series : c.SeriesList.Items()) {
         if (series->Active)
-            shown.push_back(series);
+            visible.push_back(series);
     }
     if (c.Legend.Visible) {
-        for (const TChartSeries *series : shown)
-            lines += QStringLiteral("凡例 ") + series->Title.get();
+        for (const TChartSeries *series : visible)
+            lines += QStringLiteral("凡例 ") + shown(series->Title.get());
     }
 
     // The ranges the last paint stored (a paint refreshes the description once it has drawn).
     lines += RangeLine(QStringLiteral("横軸"), c.BottomAxis, fmt);
     lines += RangeLine(QStringLiteral("縦軸"), c.LeftAxis, fmt);
 
-    for (const TChartSeries *series : shown) {
-        lines += QStringLiteral("系列 ") + series->Title.get();
+    for (const TChartSeries *series : visible) {
+        lines += QStringLiteral("系列 ") + shown(series->Title.get());
         const bool horizontal = series->IsHorizontal();
         for (const TChartValue &point : series->Values()) {
             lines += FixedText(PositionOf(point, horizontal), 2, 0, fmt) + QStringLiteral(": ") +

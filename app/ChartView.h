@@ -29,6 +29,9 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    // Refreshes the description once the running event is done.
+    void queueRefresh();
+
     TChart m_chart;
     bool m_refreshQueued = false;
     QString m_descriptionNote;

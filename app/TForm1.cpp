@@ -29,6 +29,7 @@
 #include "app/FixedListComboBox.h"
 #include "app/PageControl.h"
 #include "app/RadioGroup.h"
+#include "app/TitleComboBox.h"
 #include "chart/Histogram.h"
 
 static void InitAppResources()
@@ -273,7 +274,7 @@ void TForm1::CreatePages()
               SuBTitleFontBtn, TitleFontBtn, WallPictureBtn, XAxisEdit, YAxisEdit, TitleEditBtn, ChartColor, WallColor});
 
     TabSheet2 = page(QStringLiteral("TabSheet2"), QStringLiteral("シリーズ"));
-    SeriesCombo = Place(new QComboBox(TabSheet2), QStringLiteral("SeriesCombo"), 16, 30, 145, 21);
+    SeriesCombo = Place(new tf::TitleComboBox(TabSheet2), QStringLiteral("SeriesCombo"), 16, 30, 145, 21);
     SeriesCombo->setEditable(false);
     SeriesCombo->setPlaceholderText(QStringLiteral("シリーズ選択"));
     SeriesCombo->setToolTip(QStringLiteral("対象となるデータを選択"));

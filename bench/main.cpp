@@ -2,6 +2,7 @@
 // Prints, per data set, the first build (lines to counts and statistics lines), a rebuild after a
 // settings change, and the peak memory so far. The last line sums up the 1,000,000-row set.
 #include "bench/OpenPhase.h"
+#include "bench/PaintBench.h"
 #include "engine/Build.h"
 
 #include <QByteArray>
@@ -157,8 +158,13 @@ Figures measure(const char *name, QByteArray utf8, long rows)
 
 } // namespace
 
-int main()
+int main(int argc, char **argv)
 {
+    // "paint": only the window paint entries.
+    if (argc > 1 && QByteArray(argv[1]) == "paint") {
+        RunPaintBench();
+        return 0;
+    }
     QByteArray big = generate(1000000, 4);
 
     RunOpenPhase(big);
@@ -167,5 +173,6 @@ int main()
     const Figures f = measure("1,000,000 rows x 4 columns", std::move(big), 1000000);
     std::printf("first build: %.0f ms, rebuild: %.1f ms, rows: %ld, MB/s: %.0f\n", f.firstMs, f.rebuildMs, f.rows,
                 f.mbPerS);
+    RunPaintBench();
     return 0;
 }

@@ -33,6 +33,12 @@ struct ChartLayout {
         QString text;
         QRect rect;
     };
+    // One line of a text block: its box (the text aligned in it) and what can show of the line.
+    struct TextLine {
+        QRect rect;
+        QString text;
+        Qt::Alignment alignment;
+    };
     struct Range {
         double minimum, maximum;
     };
@@ -40,11 +46,16 @@ struct ChartLayout {
     QSize size;       // the whole picture
     QRect panel;      // filled panel (gives up the shadow strip when the shadow is on)
     QRect plot;       // the back wall
-    QRect titleBlock; // empty when not shown
+    QRect titleBlock; // empty when not shown; never wider than the panel less its margins
     QRect subTitleBlock;
+    QVector<TextLine> titleLines;    // lines below the panel's bottom are left out
+    QVector<TextLine> subTitleLines;
+    QRect textClip;   // text blocks are cut at the panel less its margins
     QRect legend;     // empty when the legend has no entry
     QRect bottomTitle;
     QRect leftTitle;
+    QString bottomTitleText; // what can show of the axis titles
+    QString leftTitleText;
     double bottomMin = 0, bottomMax = 1; // ranges used for drawing
     double leftMin = 0, leftMax = 1;
     // Ranges computed for axes whose Automatic is true; absent for a fixed axis or when no series has a point.

@@ -2,6 +2,7 @@
 #include "chart/ChartStyle.h"
 #include "chart/Histogram.h"
 #include "chart/LayoutSteps.h"
+#include "chart/VisibleText.h"
 
 #include <QStringList>
 
@@ -199,13 +200,15 @@ AxisMaps PlaceAxes(const TChart &chart, const SeriesSet &set, const QRect &area,
                                   QRect(x - tw / 2, y1 + bottomLabelGap, tw, bottomLf.fm.height())});
     }
     if (bottomTitle) {
-        const int tw = bottomTf.fm.horizontalAdvance(chart.BottomAxis.Title.Caption.get());
+        l.bottomTitleText = ShowablePart(chart.BottomAxis.Title.Caption.get(), area.width());
+        const int tw = MeasureShowable(l.bottomTitleText, bottomTf.fm, area.width()).width;
         l.bottomTitle = QRect(x0 + (l.plot.width() - tw) / 2, y1 + bottomLabelGap + bottomLf.fm.height() + kGap, tw,
                               bottomTf.fm.height());
     }
     if (leftTitle) {
         // Stands rotated a quarter turn: its box is tall and as wide as one line.
-        const int tw = leftTf.fm.horizontalAdvance(chart.LeftAxis.Title.Caption.get());
+        l.leftTitleText = ShowablePart(chart.LeftAxis.Title.Caption.get(), area.height());
+        const int tw = MeasureShowable(l.leftTitleText, leftTf.fm, area.height()).width;
         l.leftTitle = QRect(area.left(), l.plot.top() + (l.plot.height() - tw) / 2, leftTf.fm.height(), tw);
     }
     return maps;

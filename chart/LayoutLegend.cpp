@@ -1,6 +1,7 @@
 // Layout step: the legend, one entry per visible series, taking its room from the plot area.
 #include "chart/ChartStyle.h"
 #include "chart/LayoutSteps.h"
+#include "chart/VisibleText.h"
 
 #include <algorithm>
 
@@ -28,10 +29,11 @@ Entries measureEntries(const TChart &chart, const TextPart &lf, const QRect &are
     const int maxText =
         std::max(lf.fm.averageCharWidth() * 4, area.width() / 2 - 2 * kLegendPad - kSwatchW - kGap);
     for (int i : e.series) {
-        const int advance = lf.fm.horizontalAdvance(items[size_t(i)]->Title.get());
+        // Only what can show of a title is measured: a title of a megabyte costs no more than a short one.
+        const ShownWidth shown = MeasureShowable(items[size_t(i)]->Title.get(), lf.fm, maxText);
         // Two pixels of slack: another device's hinting may draw the text a pixel wider.
-        e.widths.push_back(kSwatchW + kGap + std::min(maxText, advance) + 2);
-        e.shortened.push_back(advance > maxText);
+        e.widths.push_back(kSwatchW + kGap + std::min(maxText, shown.width) + 2);
+        e.shortened.push_back(shown.wider);
     }
     return e;
 }

@@ -1,6 +1,9 @@
-// Layout step: the title and the statistics block at the top of the panel.
+// Layout step: the title and the statistics block at the top of the panel. A block never reaches past the
+// panel's margins: a line wider than that starts at the left margin and is cut at the right, and only the
+// part of a line that can show is measured, so a title of any length lays out at once.
 #include "chart/ChartStyle.h"
 #include "chart/LayoutSteps.h"
+#include "chart/VisibleText.h"
 
 #include <algorithm>
 
@@ -15,34 +18,60 @@ bool hasText(const TChartTitle &t)
     return std::any_of(t.Text.Lines().begin(), t.Text.Lines().end(), [](const QString &l) { return !l.isEmpty(); });
 }
 
-QRect textBlock(const TChartTitle &t, const QRect &panel, const QRect &inner, int top)
+Qt::Alignment lineAlignment(TAlignment a)
+{
+    if (a == taCenter)
+        return Qt::AlignHCenter;
+    if (a == taRightJustify)
+        return Qt::AlignRight;
+    return Qt::AlignLeft;
+}
+
+QRect textBlock(const TChartTitle &t, const QRect &panel, const QRect &inner, int top,
+                QVector<ChartLayout::TextLine> &lines)
 {
     const TextPart tp(ChartFont(t.Font));
+    const int lineH = std::max(1, tp.fm.height());
+    const int count = t.Text.Count();
+    // Lines that start below the panel cannot show: they are neither measured nor kept.
+    const int room = inner.bottom() + 1 - top;
+    const int shown = std::clamp(room > 0 ? (room + lineH - 1) / lineH : 0, 0, count);
+    std::vector<int> widths;
     int w = 0;
-    for (const QString &line : t.Text.Lines())
-        w = std::max(w, tp.fm.horizontalAdvance(line));
-    const int h = int(t.Text.Count()) * tp.fm.height();
+    for (int i = 0; i < shown; ++i) {
+        lines.push_back({QRect(), ShowablePart(t.Text[i], inner.width()), Qt::Alignment()});
+        widths.push_back(MeasureShowable(t.Text[i], tp.fm, inner.width()).width);
+        w = std::max(w, widths.back());
+    }
+    w = std::min(w, std::max(0, inner.width()));
     int x = inner.left();
     if (t.Alignment.get() == taCenter)
         x = panel.left() + (panel.width() - w) / 2;
     else if (t.Alignment.get() == taRightJustify)
         x = inner.left() + inner.width() - w;
-    // A block wider than the panel starts at the left margin and is cut at the right.
     x = std::max(x, inner.left());
-    return QRect(x, top, w, h);
+    const Qt::Alignment aligned = lineAlignment(t.TextAlignment.get());
+    for (int i = 0; i < shown; ++i) {
+        auto &line = lines[lines.size() - shown + i];
+        line.rect = QRect(x, top + i * lineH, w, lineH);
+        // A line wider than the block keeps its start: it is cut at the right.
+        line.alignment = widths[size_t(i)] > w ? Qt::AlignLeft : aligned;
+    }
+    return QRect(x, top, w, count * lineH);
 }
 
 } // namespace
 
 int PlaceTextBlocks(const TChart &chart, const QRect &panel, const QRect &inner, ChartLayout &l)
 {
+    l.textClip = inner;
     int top = inner.top();
     if (hasText(chart.Title)) {
-        l.titleBlock = textBlock(chart.Title, panel, inner, top);
+        l.titleBlock = textBlock(chart.Title, panel, inner, top, l.titleLines);
         top = l.titleBlock.bottom() + 1 + kGap;
     }
     if (hasText(chart.SubTitle)) {
-        l.subTitleBlock = textBlock(chart.SubTitle, panel, inner, top);
+        l.subTitleBlock = textBlock(chart.SubTitle, panel, inner, top, l.subTitleLines);
         top = l.subTitleBlock.bottom() + 1 + kGap;
     }
     return top;

@@ -2,6 +2,7 @@
 // bars, text blocks, legend and border.
 #include "chart/ChartRenderer.h"
 #include "chart/LayoutSteps.h"
+#include "chart/VisibleText.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -81,8 +82,7 @@ void paintAxes(const TChart &chart, const ChartLayout &l, QPainter &painter)
     if (!l.bottomTitle.isNull()) {
         painter.setFont(ChartFont(chart.BottomAxis.Title.Font));
         painter.setPen(ChartColor(chart.BottomAxis.Title.Font.Color.get()));
-        painter.drawText(l.bottomTitle, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip,
-                         chart.BottomAxis.Title.Caption.get());
+        painter.drawText(l.bottomTitle, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, l.bottomTitleText);
     }
     if (!l.leftTitle.isNull()) {
         painter.save();
@@ -93,8 +93,7 @@ void paintAxes(const TChart &chart, const ChartLayout &l, QPainter &painter)
         painter.rotate(-90);
         const QRectF r(-l.leftTitle.height() / 2.0, -l.leftTitle.width() / 2.0, l.leftTitle.height(),
                        l.leftTitle.width());
-        painter.drawText(r, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip,
-                         chart.LeftAxis.Title.Caption.get());
+        painter.drawText(r, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, l.leftTitleText);
         painter.restore();
     }
 }
@@ -114,23 +113,20 @@ void paintBars(const ChartLayout &l, QPainter &painter)
     painter.restore();
 }
 
-void paintTextBlock(const TChartTitle &t, const QRect &block, QPainter &painter)
+// The lines of a text block, cut at the panel's margins so that no text reaches the border or the shadow.
+void paintTextBlock(const TChartTitle &t, const QVector<ChartLayout::TextLine> &lines, const QRect &clip,
+                    QPainter &painter)
 {
-    if (block.isNull())
+    if (lines.isEmpty())
         return;
-    const QFont f = ChartFont(t.Font);
-    const QFontMetrics fm(f);
-    painter.setFont(f);
+    painter.save();
+    painter.setClipRect(clip);
+    painter.setFont(ChartFont(t.Font));
     painter.setPen(ChartColor(t.Font.Color.get()));
-    Qt::Alignment ha = Qt::AlignLeft;
-    if (t.TextAlignment.get() == taCenter)
-        ha = Qt::AlignHCenter;
-    else if (t.TextAlignment.get() == taRightJustify)
-        ha = Qt::AlignRight;
-    for (int i = 0; i < t.Text.Count(); ++i) {
-        const QRect line(block.left(), block.top() + i * fm.height(), block.width(), fm.height());
-        painter.drawText(line, ha | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip, t.Text[i]);
-    }
+    for (const auto &line : lines)
+        painter.drawText(line.rect, line.alignment | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
+                         line.text);
+    painter.restore();
 }
 
 void paintLegend(const TChart &chart, const ChartLayout &l, QPainter &painter)
@@ -156,7 +152,8 @@ void paintLegend(const TChart &chart, const ChartLayout &l, QPainter &painter)
         // Only a title the layout found too long is shortened: the painter's metrics may differ from the
         // layout's by a pixel (hinting on another device), which must not cut a short title.
         painter.drawText(e.text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
-                         e.shortened ? legendFm.elidedText(s->Title.get(), Qt::ElideRight, e.text.width())
+                         e.shortened ? legendFm.elidedText(ShowablePart(s->Title.get(), e.text.width()),
+                                                           Qt::ElideRight, e.text.width())
                                      : s->Title.get());
     }
 }
@@ -171,8 +168,8 @@ void PaintChart(const TChart &chart, const ChartLayout &l, QPainter &painter)
     paintPanel(chart, l, painter);
     paintAxes(chart, l, painter);
     paintBars(l, painter);
-    paintTextBlock(chart.Title, l.titleBlock, painter);
-    paintTextBlock(chart.SubTitle, l.subTitleBlock, painter);
+    paintTextBlock(chart.Title, l.titleLines, l.textClip, painter);
+    paintTextBlock(chart.SubTitle, l.subTitleLines, l.textClip, painter);
     paintLegend(chart, l, painter);
     if (chart.Border.Visible.get()) {
         painter.setPen(QPen(Qt::black, 0));

@@ -3,6 +3,8 @@
 #include "tests/app/WindowFixture.h"
 
 #include <QCheckBox>
+#include <QImage>
+#include <QTabWidget>
 
 #include "app/BinCountBox.h"
 #include "app/CheckEdit.h"
@@ -221,4 +223,20 @@ TEST_F(WindowTest, ZeroWidthStopKeepsNewScaleAndFlags)
     EXPECT_EQ(form->StatusText(), QStringLiteral("倍率 X= 1　単位 [  ]"));
     ASSERT_EQ(chart().SeriesCount(), 1);
     EXPECT_EQ(chart().Series(0)->Count(), 0);
+}
+
+TEST_F(WindowTest, AHugeHeaderCellStaysWholeInTheSeriesListAndItsStartShows)
+{
+    const QString cell = QStringLiteral("Temperature") + QString(200000, u'x');
+    Load({cell, QStringLiteral("1"), QStringLiteral("2")});
+    Build();
+    ASSERT_EQ(form->SeriesCombo->count(), 1);
+    EXPECT_EQ(form->SeriesCombo->itemText(0), cell);
+    EXPECT_EQ(chart().Series(0)->Title.get(), cell);
+    // The box shows the title's start, like the same box holding only that start.
+    form->PageControl1->setCurrentIndex(1);
+    const QImage shown = form->SeriesCombo->grab().toImage();
+    form->SeriesCombo->setItemText(0, cell.left(2000));
+    EXPECT_TRUE(form->SeriesCombo->grab().toImage() == shown);
+    EXPECT_NE(form->Chart1->describe().indexOf(QStringLiteral("凡例 Temperature")), -1);
 }
