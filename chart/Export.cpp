@@ -1,0 +1,100 @@
+#include "chart/Export.h"
+
+#include "chart/BmpWriter.h"
+#include "chart/ChartRenderer.h"
+#include "chart/EmfPaintDevice.h"
+
+#include <QBuffer>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+
+#include <algorithm>
+
+namespace tf {
+
+namespace {
+
+QSize atLeastOne(QSize size)
+{
+    return size.expandedTo(QSize(1, 1));
+}
+
+} // namespace
+
+QByteArray ExportEmf(TChart &chart, QSize size, const EmfReference &screen)
+{
+    size = atLeastOne(size);
+    EmfPaintDevice device(size, screen);
+    QPainter painter(&device);
+    RenderChart(chart, painter, size);
+    painter.end();
+    return device.data();
+}
+
+QImage ExportImage(TChart &chart, QSize size, int scale)
+{
+    size = atLeastOne(size);
+    scale = std::clamp(scale, 1, 8);
+    QImage image(size * scale, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.scale(scale, scale);
+    RenderChart(chart, painter, size);
+    painter.end();
+    return image;
+}
+
+QByteArray ExportBmp(TChart &chart, QSize size)
+{
+    return WriteBmp(ExportImage(chart, size), 32);
+}
+
+QByteArray ExportSvg(TChart &chart, QSize size)
+{
+    size = atLeastOne(size);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator svg;
+    svg.setOutputDevice(&buffer);
+    svg.setSize(size);
+    svg.setViewBox(QRect(QPoint(0, 0), size));
+    svg.setResolution(96);
+    svg.setTitle(QStringLiteral("Tallyfold"));
+    QPainter painter(&svg);
+    RenderChart(chart, painter, size);
+    painter.end();
+    return bytes;
+}
+
+QByteArray ExportPdf(TChart &chart, QSize size)
+{
+    size = atLeastOne(size);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter pdf(&buffer);
+    pdf.setResolution(96);
+    pdf.setPageLayout(QPageLayout(QPageSize(QSizeF(size.width() / 96.0, size.height() / 96.0), QPageSize::Inch,
+                                            QString(), QPageSize::ExactMatch),
+                                  QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    pdf.setCreator(QStringLiteral("Tallyfold"));
+    QPainter painter(&pdf);
+    RenderChart(chart, painter, size);
+    painter.end();
+    return bytes;
+}
+
+QByteArray ExportPng(TChart &chart, QSize size, int scale)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    ExportImage(chart, size, scale).save(&buffer, "PNG");
+    return bytes;
+}
+
+} // namespace tf
