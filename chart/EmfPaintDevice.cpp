@@ -526,18 +526,21 @@ private:
         const QPolygon poly = rounded(clipPolygon(devicePoly, clipArea()), true);
         if (poly.size() < 3)
             return;
-        const QRectF area = QRectF(poly.boundingRect().adjusted(0, 0, 1, 1));
+        const QRect corners = poly.boundingRect();
+        const QRectF area(QPointF(corners.topLeft()), QPointF(corners.bottomRight()));
         if (!selectFill(m_brush.color(), area))
             return;
         setFillMode(mode);
         m_writer->polygon(poly);
         // Remember opaque rectangles: a later translucent colour above them is mixed with theirs.
-        const bool rectangle = poly.size() == 4 && QPolygon(poly.boundingRect(), false) == poly;
+        const bool rectangle = poly.size() == 4 && std::all_of(poly.begin(), poly.end(), [&](const QPoint &p) {
+            return (p.x() == corners.left() || p.x() == corners.right()) &&
+                   (p.y() == corners.top() || p.y() == corners.bottom());
+        });
         if (rectangle && m_brush.color().alpha() == 255 && m_opacity >= 1.0) {
             if (m_backdrop.size() > 256)
                 m_backdrop.erase(m_backdrop.begin());
-            m_backdrop.push_back({QRectF(poly.boundingRect().topLeft(), poly.boundingRect().size() - QSize(1, 1)),
-                                  m_brush.color().rgb()});
+            m_backdrop.push_back({area, m_brush.color().rgb()});
         }
     }
 

@@ -9,6 +9,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRegularExpression>
 #include <QSvgGenerator>
 
 #include <algorithm>
@@ -29,7 +30,7 @@ QByteArray ExportEmf(TChart &chart, QSize size, const EmfReference &screen)
     size = atLeastOne(size);
     EmfPaintDevice device(size, screen);
     QPainter painter(&device);
-    RenderChart(chart, painter, size);
+    StoreAutomaticRanges(chart, RenderChart(chart, painter, size));
     painter.end();
     return device.data();
 }
@@ -42,7 +43,7 @@ QImage ExportImage(TChart &chart, QSize size, int scale)
     image.fill(Qt::white);
     QPainter painter(&image);
     painter.scale(scale, scale);
-    RenderChart(chart, painter, size);
+    StoreAutomaticRanges(chart, RenderChart(chart, painter, size));
     painter.end();
     return image;
 }
@@ -65,8 +66,18 @@ QByteArray ExportSvg(TChart &chart, QSize size)
     svg.setResolution(96);
     svg.setTitle(QStringLiteral("Tallyfold"));
     QPainter painter(&svg);
-    RenderChart(chart, painter, size);
+    StoreAutomaticRanges(chart, RenderChart(chart, painter, size));
     painter.end();
+    // The generator gives the size in millimetres, which readers turn back into pixels at differing
+    // resolutions; pixels say what the chart is.
+    const qsizetype root = bytes.indexOf("<svg");
+    const qsizetype close = root < 0 ? -1 : bytes.indexOf('>', root);
+    if (close > root) {
+        static const QRegularExpression mm(QStringLiteral("\\s(width|height)=\"[0-9.]+mm\""));
+        QString head = QString::fromLatin1(bytes.mid(root + 4, close - root - 4)).remove(mm);
+        head.prepend(QStringLiteral("<svg width=\"%1\" height=\"%2\"").arg(size.width()).arg(size.height()));
+        bytes.replace(root, close - root, head.toLatin1());
+    }
     return bytes;
 }
 
@@ -83,7 +94,7 @@ QByteArray ExportPdf(TChart &chart, QSize size)
                                   QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
     pdf.setCreator(QStringLiteral("Tallyfold"));
     QPainter painter(&pdf);
-    RenderChart(chart, painter, size);
+    StoreAutomaticRanges(chart, RenderChart(chart, painter, size));
     painter.end();
     return bytes;
 }

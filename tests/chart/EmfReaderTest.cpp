@@ -1,0 +1,97 @@
+#include "chart/EmfReader.h"
+#include "chart/EmfWriter.h"
+#include "engine/Error.h"
+
+#include <QtEndian>
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+#include <cstring>
+#include <functional>
+
+namespace {
+
+QByteArray smallMetafile()
+{
+    tf::EmfWriter w(QSize(10, 8), tf::EmfReference::at96Dpi());
+    const auto brush = w.createBrush(0, qRgb(1, 2, 3));
+    w.selectObject(brush);
+    w.polygon(QPolygon(QRect(1, 1, 4, 4)));
+    w.textOut(QPoint(1, 7), QStringLiteral("ab"), {3, 4}, QRect(1, 1, 6, 6));
+    return w.finish();
+}
+
+void setU32(QByteArray &b, int at, quint32 v)
+{
+    v = qToLittleEndian(v);
+    std::memcpy(b.data() + at, &v, 4);
+}
+
+struct BadCase {
+    const char *name;
+    std::function<QByteArray(QByteArray)> spoil;
+    const char *reason; // part of the message
+};
+
+void PrintTo(const BadCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class EmfReaderRefuses : public testing::TestWithParam<BadCase> {};
+
+TEST_P(EmfReaderRefuses, MalformedBytesWithTheReason)
+{
+    const BadCase bc = GetParam();
+    const QByteArray bytes = bc.spoil(smallMetafile());
+    try {
+        tf::ParseEmf(bytes);
+        FAIL() << "accepted";
+    } catch (const tf::Error &e) {
+        EXPECT_TRUE(e.message().contains(QLatin1String(bc.reason))) << e.message().toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EmfReaderRefuses,
+    testing::Values(
+        BadCase{"Empty", [](QByteArray) { return QByteArray(); }, "no records"},
+        BadCase{"CutInTheMiddle", [](QByteArray b) { return b.left(b.size() - 6); }, "past the end"},
+        BadCase{"HalfARecordHead", [](QByteArray b) { return b.left(b.size() - 16); }, "cut off"},
+        BadCase{"WithoutEof", [](QByteArray b) { return b.left(b.size() - 20); }, "no EOF"},
+        BadCase{"SizeNotAMultipleOfFour", [](QByteArray b) { setU32(b, 108 + 4, 13); return b; }, "multiple of 4"},
+        BadCase{"SizeZero", [](QByteArray b) { setU32(b, 108 + 4, 0); return b; }, "multiple of 4"},
+        BadCase{"RecordPastTheEnd", [](QByteArray b) { setU32(b, 108 + 4, 0x7ffffff0); return b; }, "past the end"},
+        BadCase{"NoHeaderFirst", [](QByteArray b) { setU32(b, 0, 14); return b; }, "not the header"},
+        BadCase{"BadSignature", [](QByteArray b) { setU32(b, 40, 0x12345678); return b; }, "signature"},
+        BadCase{"WrongByteCount", [](QByteArray b) { setU32(b, 48, 4); return b; }, "bytes"},
+        BadCase{"WrongRecordCount", [](QByteArray b) { setU32(b, 52, 99); return b; }, "records"},
+        BadCase{"BytesAfterEof", [](QByteArray b) { return b + QByteArray(8, '\0'); }, "after the EOF"}),
+    [](const testing::TestParamInfo<BadCase> &i) { return std::string(i.param.name); });
+
+TEST(EmfReader, ReadsBackWhatTheWriterWrote)
+{
+    const tf::EmfDocument doc = tf::ParseEmf(smallMetafile());
+    ASSERT_EQ(doc.records.size(), 6u); // header, brush, select, polygon, text, EOF
+    EXPECT_EQ(tf::ReadColorRef(doc.records[1]), 0x00030201u);
+    EXPECT_EQ(tf::ReadPolyRecord(doc.records[3]).front(), QPolygon(QRect(1, 1, 4, 4)));
+    const tf::EmfText t = tf::ReadTextRecord(doc.records[4]);
+    EXPECT_EQ(t.text.toStdString(), "ab");
+    EXPECT_EQ(t.reference, QPoint(1, 7));
+    EXPECT_EQ(t.dx, (QVector<int>{3, 4}));
+}
+
+TEST(EmfReader, TextWhoseOffsetsPointOutsideIsRefused)
+{
+    const tf::EmfDocument doc = tf::ParseEmf(smallMetafile());
+    tf::EmfRecord text = doc.records[4];
+    setU32(text.bytes, 44, 1000); // more characters than the record holds
+    EXPECT_THROW(tf::ReadTextRecord(text), tf::Error);
+    text = doc.records[4];
+    setU32(text.bytes, 72, 0xfffffff0); // spacing far outside
+    EXPECT_THROW(tf::ReadTextRecord(text), tf::Error);
+}
+
+} // namespace
