@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <cstring>
 
 namespace {
@@ -41,11 +39,7 @@ struct BmpCase {
     int bits;
     int rowBytes; // 3 pixels, padded to a multiple of 4
 };
-
-void PrintTo(const BmpCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
+TF_PRINT_CASE_AS_NAME(BmpCase)
 
 class BmpLayout : public testing::TestWithParam<BmpCase> {};
 
@@ -90,7 +84,7 @@ TEST_P(BmpLayout, HeadersRowsAndPaddingOfAnOddWidth)
 
 INSTANTIATE_TEST_SUITE_P(Depths, BmpLayout,
                          testing::Values(BmpCase{"ThirtyTwoBits", 32, 12}, BmpCase{"TwentyFourBits", 24, 12}),
-                         [](const testing::TestParamInfo<BmpCase> &i) { return std::string(i.param.name); });
+                         tftest::CaseName());
 
 TEST(BmpLayout, TwentyFourBitRowsOfAnOddWidthArePadded)
 {

@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <cmath>
 #include <set>
 
@@ -28,11 +26,7 @@ struct FrameCase {
     QSize screenPixels;
     QSizeF screenMillimetres;
 };
-
-void PrintTo(const FrameCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
+TF_PRINT_CASE_AS_NAME(FrameCase)
 
 class EmfHeader : public testing::TestWithParam<FrameCase> {};
 
@@ -64,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(FrameCase{"FullHd24Inch", QSize(621, 512), QSize(1920, 1080), QSizeF(531, 299)},
                     FrameCase{"Laptop", QSize(800, 333), QSize(1366, 768), QSizeF(344, 194)},
                     FrameCase{"OddSizeAt96Dpi", QSize(7, 5), QSize(1920, 1080), QSizeF(508, 285.75)}),
-    [](const testing::TestParamInfo<FrameCase> &i) { return std::string(i.param.name); });
+    tftest::CaseName());
 
 TEST(EmfStream, EveryRecordIsAlignedInsideTheFileAndEndsWithEof)
 {
@@ -134,11 +128,7 @@ struct FontCase {
     int size;
     TColor color;
 };
-
-void PrintTo(const FontCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
+TF_PRINT_CASE_AS_NAME(FontCase)
 
 class EmfTitleFont : public testing::TestWithParam<FontCase> {};
 
@@ -196,7 +186,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FontCase{"ItalicUnderlined", fsItalic | fsUnderline, 14, RGBColor(0, 0, 255)},
                     FontCase{"StruckOut", fsStrikeOut, 10, RGBColor(0, 128, 0)},
                     FontCase{"Everything", fsBold | fsItalic | fsUnderline | fsStrikeOut, 18, RGBColor(1, 2, 3)}),
-    [](const testing::TestParamInfo<FontCase> &i) { return std::string(i.param.name); });
+    tftest::CaseName());
 
 TEST(EmfStream, TheLeftAxisTitleStandsTurnedAQuarter)
 {
@@ -301,11 +291,7 @@ struct PictureCase {
     const char *name;
     QSize picture;
 };
-
-void PrintTo(const PictureCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
+TF_PRINT_CASE_AS_NAME(PictureCase)
 
 class EmfPicture : public testing::TestWithParam<PictureCase> {};
 
@@ -336,7 +322,7 @@ TEST_P(EmfPicture, IsOneBitmapRecordOverThePlotArea)
 
 INSTANTIATE_TEST_SUITE_P(Sizes, EmfPicture,
                          testing::Values(PictureCase{"Small", QSize(40, 30)}, PictureCase{"LargerThanThePlot", QSize(2000, 1500)}),
-                         [](const testing::TestParamInfo<PictureCase> &i) { return std::string(i.param.name); });
+                         tftest::CaseName());
 
 TEST(EmfStream, ATranslucentShadowIsMixedWithWhatLiesUnderIt)
 {

@@ -1,3 +1,4 @@
+#include "tests/support/TestSupport.h"
 #include "chart/EmfReader.h"
 #include "chart/EmfWriter.h"
 #include "engine/Error.h"
@@ -5,8 +6,6 @@
 #include <QtEndian>
 
 #include <gtest/gtest.h>
-
-#include <ostream>
 
 #include <cstring>
 #include <functional>
@@ -34,11 +33,7 @@ struct BadCase {
     std::function<QByteArray(QByteArray)> spoil;
     const char *reason; // part of the message
 };
-
-void PrintTo(const BadCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
+TF_PRINT_CASE_AS_NAME(BadCase)
 
 class EmfReaderRefuses : public testing::TestWithParam<BadCase> {};
 
@@ -69,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"WrongByteCount", [](QByteArray b) { setU32(b, 48, 4); return b; }, "bytes"},
         BadCase{"WrongRecordCount", [](QByteArray b) { setU32(b, 52, 99); return b; }, "records"},
         BadCase{"BytesAfterEof", [](QByteArray b) { return b + QByteArray(8, '\0'); }, "after the EOF"}),
-    [](const testing::TestParamInfo<BadCase> &i) { return std::string(i.param.name); });
+    tftest::CaseName());
 
 TEST(EmfReader, ReadsBackWhatTheWriterWrote)
 {

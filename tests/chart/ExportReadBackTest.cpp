@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 using namespace exporttest;
 
 namespace {
@@ -19,11 +17,7 @@ struct ReadBackCase {
     int hidden; // series index to hide, or -1
     QSize size;
 };
-
-void PrintTo(const ReadBackCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
+TF_PRINT_CASE_AS_NAME(ReadBackCase)
 
 class ReadBack : public testing::TestWithParam<ReadBackCase> {
 protected:
@@ -107,17 +101,13 @@ INSTANTIATE_TEST_SUITE_P(
                     ReadBackCase{"VerticalSecondHidden", false, 1, QSize(621, 512)},
                     ReadBackCase{"HorizontalFirstHidden", true, 0, QSize(540, 420)},
                     ReadBackCase{"WideAndLow", false, -1, QSize(900, 300)}),
-    [](const testing::TestParamInfo<ReadBackCase> &i) { return std::string(i.param.name); });
+    tftest::CaseName());
 
 struct PdfCase {
     const char *name;
     QSize size;
 };
-
-void PrintTo(const PdfCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
+TF_PRINT_CASE_AS_NAME(PdfCase)
 
 class PdfPage : public testing::TestWithParam<PdfCase> {};
 
@@ -138,6 +128,6 @@ TEST_P(PdfPage, IsTheChartsSizeAtNinetySixPixelsPerInch)
 
 INSTANTIATE_TEST_SUITE_P(Sizes, PdfPage,
                          testing::Values(PdfCase{"Window", QSize(621, 512)}, PdfCase{"Wide", QSize(1200, 300)}),
-                         [](const testing::TestParamInfo<PdfCase> &i) { return std::string(i.param.name); });
+                         tftest::CaseName());
 
 } // namespace
