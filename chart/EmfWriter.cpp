@@ -195,48 +195,43 @@ std::uint32_t EmfWriter::createFont(const EmfFont &font)
     return h;
 }
 
+void EmfWriter::single(std::uint32_t type, std::uint32_t value)
+{
+    begin(type);
+    u32(value);
+    end();
+}
+
 void EmfWriter::selectObject(std::uint32_t handle)
 {
-    begin(EMR_SELECTOBJECT);
-    u32(handle);
-    end();
+    single(EMR_SELECTOBJECT, handle);
 }
 
 void EmfWriter::deleteObject(std::uint32_t handle)
 {
-    begin(EMR_DELETEOBJECT);
-    u32(handle);
-    end();
+    single(EMR_DELETEOBJECT, handle);
     if (handle >= 1 && handle <= std::uint32_t(m_handles.size()))
         m_handles[int(handle) - 1] = false;
 }
 
 void EmfWriter::setBkMode(std::uint32_t mode)
 {
-    begin(EMR_SETBKMODE);
-    u32(mode);
-    end();
+    single(EMR_SETBKMODE, mode);
 }
 
 void EmfWriter::setTextAlign(std::uint32_t align)
 {
-    begin(EMR_SETTEXTALIGN);
-    u32(align);
-    end();
+    single(EMR_SETTEXTALIGN, align);
 }
 
 void EmfWriter::setTextColor(QRgb color)
 {
-    begin(EMR_SETTEXTCOLOR);
-    u32(colorRef(color));
-    end();
+    single(EMR_SETTEXTCOLOR, colorRef(color));
 }
 
 void EmfWriter::setPolyFillMode(std::uint32_t mode)
 {
-    begin(EMR_SETPOLYFILLMODE);
-    u32(mode);
-    end();
+    single(EMR_SETPOLYFILLMODE, mode);
 }
 
 void EmfWriter::polyRecord(std::uint32_t type16, std::uint32_t type32, const QPolygon &points)

@@ -77,6 +77,7 @@ public:
 
 private:
     void begin(std::uint32_t type);
+    void single(std::uint32_t type, std::uint32_t value); // a record of one 32-bit field
     void end();
     void u32(std::uint32_t v);
     void i32(std::int32_t v) { u32(std::uint32_t(v)); }
