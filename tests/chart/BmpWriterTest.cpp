@@ -97,7 +97,7 @@ TEST(BmpLayout, TwentyFourBitRowsOfAnOddWidthArePadded)
 
 TEST(BmpExport, HoldsTheChartAsDrawnAt32BitsAndTheChartsSize)
 {
-    TChart c;
+    tf::TChart c;
     exporttest::fillSample(c);
     const QByteArray b = tf::ExportBmp(c, QSize(333, 217));
     EXPECT_EQ(u32(b, 18), 333u);
