@@ -3,6 +3,7 @@
 // rectangles and the ranges to draw with; StoreAutomaticRanges writes the automatic ranges back, as a paint
 // does. Sizes are logical pixels at 96 per inch.
 #include "chart/ChartModel.h"
+#include "engine/NumberText.h"
 
 #include <QColor>
 #include <QRect>
@@ -66,8 +67,9 @@ struct ChartLayout {
     QVector<AxisLabel> leftLabels;
 };
 
-// Lays the chart out at the given size without changing it.
-ChartLayout LayoutChart(const TChart &chart, const QSize &size);
+// Lays the chart out at the given size without changing it. Axis labels take the decimal separator of fmt
+// (the user's regional one unless a caller says otherwise).
+ChartLayout LayoutChart(const TChart &chart, const QSize &size, const NumberFormat &fmt = NumberFormat::system());
 
 // Stores the automatic ranges a layout computed into the chart's axes, without a change report: what a
 // paint leaves behind for the commands that read Minimum and Maximum.

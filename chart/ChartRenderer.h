@@ -15,6 +15,7 @@ void PaintChart(const TChart &chart, const ChartLayout &layout, QPainter &painte
 
 // Lays out and draws the whole chart into the rectangle (0, 0, size) of the painter; returns the layout
 // drawn, whose automatic ranges StoreAutomaticRanges can write back. The chart is not changed.
-ChartLayout RenderChart(const TChart &chart, QPainter &painter, const QSize &size);
+ChartLayout RenderChart(const TChart &chart, QPainter &painter, const QSize &size,
+                        const NumberFormat &fmt = NumberFormat::system());
 
 } // namespace tf

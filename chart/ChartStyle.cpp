@@ -53,18 +53,18 @@ QColor ChartColor(TColor color)
     return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
 }
 
-QString AxisLabelText(double value, double step)
+QString AxisLabelText(double value, double step, const NumberFormat &fmt)
 {
     if (!std::isfinite(value))
         return QString();
     if (std::fabs(value) >= 1e15 || (step > 0 && step < 1e-12))
-        return QString::number(value, 'g', 12);
+        return QString::number(value, 'g', 12).replace(u'.', QChar(fmt.decimal));
     if (step > 0 && std::fabs(value) < step * 1e-9)
         value = 0;
     QString s = QString::number(value, 'f', decimalsFor(step));
     if (s.startsWith(u'-') && s.count(u'0') + s.count(u'.') == s.size() - 1)
         s.remove(0, 1); // "-0.0" reads as 0
-    return s;
+    return s.replace(u'.', QChar(fmt.decimal));
 }
 
 } // namespace tf

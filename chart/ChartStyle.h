@@ -2,6 +2,7 @@
 // How model fonts, colours and axis numbers become what is drawn. Font point sizes become pixel sizes
 // (pt * 96 / 72) so the picture does not depend on the target's resolution.
 #include "chart/ChartModel.h"
+#include "engine/NumberText.h"
 
 #include <QColor>
 #include <QFont>
@@ -19,7 +20,8 @@ QFont ChartFont(const TTeeFont &font);
 // The colour a model colour stands for; system colours come from the application palette.
 QColor ChartColor(TColor color);
 
-// Axis label text for a value shown with the given label step (no float noise such as 1.0000000001).
-QString AxisLabelText(double value, double step);
+// Axis label text for a value shown with the given label step (no float noise such as 1.0000000001), with
+// the decimal separator of the number texts.
+QString AxisLabelText(double value, double step, const NumberFormat &fmt);
 
 } // namespace tf

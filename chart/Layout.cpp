@@ -5,7 +5,7 @@
 
 namespace tf {
 
-ChartLayout LayoutChart(const TChart &chart, const QSize &size)
+ChartLayout LayoutChart(const TChart &chart, const QSize &size, const NumberFormat &fmt)
 {
     using namespace layout;
     ChartLayout l;
@@ -24,7 +24,7 @@ ChartLayout LayoutChart(const TChart &chart, const QSize &size)
     QRect area(inner.left(), top, inner.width(), inner.bottom() + 1 - top);
     area = PlaceLegend(chart, panel, area, l);
     const SeriesSet set = SelectSeries(chart);
-    const AxisMaps maps = PlaceAxes(chart, set, area, l);
+    const AxisMaps maps = PlaceAxes(chart, set, area, fmt, l);
     PlaceBars(chart, set, maps, l);
     return l;
 }

@@ -46,8 +46,7 @@ void drawableRange(double &lo, double &hi)
         hi = lo + std::max(1.0, std::fabs(lo) * 1e-9);
 }
 
-// Label values and texts for one axis; the step follows Increment when set, widened to a multiple of it
-// when the labels would otherwise run into each other.
+// Label values and texts for one axis.
 struct LabelSet {
     double step = 1;
     std::vector<double> values;
@@ -55,38 +54,76 @@ struct LabelSet {
     int maxWidth = 0;
 };
 
-LabelSet makeLabels(const AxisMap &map, double increment, const QFontMetrics &fm, bool alongWidth, bool wholeSteps)
+// How an axis's labels are measured: their font, their direction and their decimal separator.
+struct LabelStyle {
+    const QFontMetrics &fm;
+    bool alongWidth;
+    const NumberFormat &fmt;
+
+    // Width of the widest label at a step (the ends of the range have the most digits).
+    int widest(const AxisMap &map, double step) const
+    {
+        return std::max(fm.horizontalAdvance(AxisLabelText(map.min, step, fmt)),
+                        fm.horizontalAdvance(AxisLabelText(map.max, step, fmt)));
+    }
+};
+
+// The step the chart chooses when Increment is 0: 1, 2 or 5 times a power of ten, with room to spare.
+double automaticStep(const AxisMap &map, const LabelStyle &style, bool wholeSteps)
 {
-    LabelSet out;
     const double span = map.max - map.min;
     double step = 1;
-    double spacing = alongWidth ? 24 : 2.2 * fm.height();
+    double spacing = style.alongWidth ? 24 : 2.2 * style.fm.height();
     for (int attempt = 0; attempt < 6; ++attempt) {
         const double minStep = span / std::max(1, map.length) * spacing;
-        if (increment > 0 && increment >= minStep)
-            step = increment;
-        else if (increment > 0 && std::isfinite(minStep / increment))
-            step = increment * niceCeil(minStep / increment);
-        else
-            step = wholeSteps ? std::max(1.0, niceCeil(minStep)) : niceCeil(minStep);
-        if (!alongWidth) {
+        step = wholeSteps ? std::max(1.0, niceCeil(minStep)) : niceCeil(minStep);
+        if (!style.alongWidth) {
             // A short axis with room for two lines of labels shows at least two rather than a lone "0".
             const double eps = step * 1e-9;
             const double shown = std::floor((map.max + eps) / step) - std::ceil((map.min - eps) / step) + 1;
-            const double tight = 1.2 * fm.height();
+            const double tight = 1.2 * style.fm.height();
             if (shown >= 2 || spacing <= tight || !std::isfinite(shown))
                 break;
             spacing = tight;
             continue;
         }
         // Labels along the bottom need their own width plus a gap.
-        const int w = std::max(fm.horizontalAdvance(AxisLabelText(map.min, step)),
-                               fm.horizontalAdvance(AxisLabelText(map.max, step)));
-        const double needed = w + 12.0;
+        const double needed = style.widest(map, step) + 12.0;
         if (needed <= spacing * 1.0001)
             break;
         spacing = needed;
     }
+    return step;
+}
+
+// The step the user set, kept wherever its labels fit; where neighbouring labels would overlap, the
+// smallest multiple of it whose labels do not.
+double userStep(const AxisMap &map, double increment, const LabelStyle &style)
+{
+    const double pixelsPerUnit = std::max(1, map.length) / (map.max - map.min);
+    double k = 1;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const double step = increment * k;
+        // Neighbours are a line apart on the left axis, a label's width and a small gap along the bottom;
+        // one pixel more, as each label's position is rounded to whole pixels.
+        const double needed = (style.alongWidth ? style.widest(map, step) + kLabelGap : style.fm.height()) + 1;
+        if (step * pixelsPerUnit >= needed)
+            return step;
+        const double next = std::ceil(needed / (increment * pixelsPerUnit) * (1 - 1e-12));
+        if (!std::isfinite(next))
+            break;
+        k = std::max(k + 1, next);
+    }
+    return increment * k;
+}
+
+LabelSet makeLabels(const AxisMap &map, double increment, const LabelStyle &style, bool wholeSteps)
+{
+    LabelSet out;
+    const double span = map.max - map.min;
+    double step = increment > 0 ? userStep(map, increment, style) : automaticStep(map, style, wholeSteps);
+    if (increment > 0 && std::isfinite(step) && span / step > kMaxLabels)
+        step = increment * std::ceil(span / kMaxLabels / increment); // still a multiple of the user's step
     if (!(step > 0) || !std::isfinite(step) || span / step > kMaxLabels)
         step = span / 10; // a step the rules above could not size: ten labels, whatever they read
     out.step = step;
@@ -101,8 +138,8 @@ LabelSet makeLabels(const AxisMap &map, double increment, const QFontMetrics &fm
         if (std::fabs(v) < eps)
             v = 0;
         out.values.push_back(v);
-        out.texts.push_back(AxisLabelText(v, step));
-        out.maxWidth = std::max(out.maxWidth, fm.horizontalAdvance(out.texts.back()));
+        out.texts.push_back(AxisLabelText(v, step, style.fmt));
+        out.maxWidth = std::max(out.maxWidth, style.fm.horizontalAdvance(out.texts.back()));
     }
     return out;
 }
@@ -133,7 +170,8 @@ AxisMap resolveAxis(const TChart &chart, const SeriesSet &set, const TChartAxis 
 
 } // namespace
 
-AxisMaps PlaceAxes(const TChart &chart, const SeriesSet &set, const QRect &area, ChartLayout &l)
+AxisMaps PlaceAxes(const TChart &chart, const SeriesSet &set, const QRect &area, const NumberFormat &fmt,
+                   ChartLayout &l)
 {
     const TChartAxis &binAxis = BinAxis(chart, set.horizontal);
     const TextPart bottomLf(ChartFont(chart.BottomAxis.LabelsFont));
@@ -155,8 +193,8 @@ AxisMaps PlaceAxes(const TChart &chart, const SeriesSet &set, const QRect &area,
     const bool wholeCounts = AllCountsWhole(chart, set);
     AxisMaps maps;
     maps.left = resolveAxis(chart, set, chart.LeftAxis, &binAxis == &chart.LeftAxis, plotH, l.leftComputed);
-    const LabelSet leftLabels =
-        makeLabels(maps.left, chart.LeftAxis.Increment.get(), leftLf.fm, false, set.horizontal ? false : wholeCounts);
+    const LabelSet leftLabels = makeLabels(maps.left, chart.LeftAxis.Increment.get(), LabelStyle{leftLf.fm, false, fmt},
+                                           set.horizontal ? false : wholeCounts);
     int labelsLeft = area.left() + leftLabels.maxWidth + 2 + kTick;
     if (leftTitle)
         labelsLeft += leftTf.fm.height() + kGap;
@@ -169,7 +207,7 @@ AxisMaps PlaceAxes(const TChart &chart, const SeriesSet &set, const QRect &area,
     for (int round = 0; round < 3; ++round) {
         maps.bottom = resolveAxis(chart, set, chart.BottomAxis, &binAxis == &chart.BottomAxis, plotRight - plotLeft,
                                   l.bottomComputed);
-        bottomLabels = makeLabels(maps.bottom, chart.BottomAxis.Increment.get(), bottomLf.fm, true,
+        bottomLabels = makeLabels(maps.bottom, chart.BottomAxis.Increment.get(), LabelStyle{bottomLf.fm, true, fmt},
                                   set.horizontal ? wholeCounts : false);
         if (round < 2) {
             plotRight = area.right() + 1 - std::max(kGap, bottomLabels.maxWidth / 2 + 1);

@@ -19,6 +19,7 @@ constexpr int kSwatchW = 16;   // legend colour swatch
 constexpr int kLegendPad = 4;  // inside the legend frame
 constexpr int kEntryGap = 12;  // between entries side by side
 constexpr int kMaxLabels = 200;
+constexpr int kLabelGap = 4;   // least room between neighbouring labels along the bottom axis
 
 // Keeps far-off values (a manual range far from the data) inside int without overflow.
 int Rounded(double v);
@@ -66,7 +67,8 @@ QRect PlaceLegend(const TChart &chart, const QRect &panel, QRect area, ChartLayo
 struct AxisMaps {
     AxisMap bottom, left;
 };
-AxisMaps PlaceAxes(const TChart &chart, const SeriesSet &set, const QRect &area, ChartLayout &l);
+AxisMaps PlaceAxes(const TChart &chart, const SeriesSet &set, const QRect &area, const NumberFormat &fmt,
+                   ChartLayout &l);
 
 // The bars of the shown series on the placed axes.
 void PlaceBars(const TChart &chart, const SeriesSet &set, const AxisMaps &maps, ChartLayout &l);

@@ -179,9 +179,9 @@ void PaintChart(const TChart &chart, const ChartLayout &l, QPainter &painter)
     painter.restore();
 }
 
-ChartLayout RenderChart(const TChart &chart, QPainter &painter, const QSize &size)
+ChartLayout RenderChart(const TChart &chart, QPainter &painter, const QSize &size, const NumberFormat &fmt)
 {
-    ChartLayout l = LayoutChart(chart, size);
+    ChartLayout l = LayoutChart(chart, size, fmt);
     PaintChart(chart, l, painter);
     return l;
 }

@@ -396,7 +396,7 @@ TEST(AxisLabelText, ShowsCleanNumbers)
         {0.25, 0.25, "0.25"},
     };
     for (const Case &k : cases)
-        EXPECT_EQ(tf::AxisLabelText(k.value, k.step), QString::fromUtf8(k.text)) << k.value << " step " << k.step;
+        EXPECT_EQ(tf::AxisLabelText(k.value, k.step, tf::NumberFormat{}), QString::fromUtf8(k.text)) << k.value << " step " << k.step;
 }
 
 TEST(ChartDrawing, ExtremeValuesAndStepsStayBounded)

@@ -1,0 +1,178 @@
+// Texts the chart draws: label steps the user sets, the decimal separator of the labels, text blocks kept
+// inside the panel, and the legend of a chart without series.
+#include "ChartTestSupport.h"
+
+#include <QFontMetrics>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace charttest;
+
+namespace {
+
+// Fixes an axis to [minimum, maximum] with the given label step, as the setting commands do.
+void fixAxis(TChartAxis &axis, double minimum, double maximum, double step)
+{
+    axis.Automatic = false;
+    axis.Minimum = -1e10;
+    axis.Maximum = maximum;
+    axis.Minimum = minimum;
+    axis.Increment = step;
+}
+
+QStringList textsOf(const QVector<ChartLayout::AxisLabel> &labels)
+{
+    QStringList texts;
+    for (const auto &label : labels)
+        texts += label.text;
+    return texts;
+}
+
+void expectNoOverlap(const QVector<ChartLayout::AxisLabel> &labels)
+{
+    for (qsizetype i = 1; i < labels.size(); ++i)
+        EXPECT_FALSE(labels[i - 1].rect.intersects(labels[i].rect))
+            << labels[i - 1].text.toStdString() << " / " << labels[i].text.toStdString();
+}
+
+QStringList multiples(int from, int to, int step)
+{
+    QStringList texts;
+    for (int v = from; v <= to; v += step)
+        texts += QString::number(v);
+    return texts;
+}
+
+struct StepCase {
+    const char *name;
+    bool bottom; // the step is set on the bottom axis (horizontal bars count along it)
+    double minimum, maximum, step;
+    QStringList expected;
+};
+TF_PRINT_CASE_AS_NAME(StepCase)
+
+class LabelStepTest : public ::testing::TestWithParam<StepCase> {};
+
+} // namespace
+
+TEST_P(LabelStepTest, ASetStepIsKeptWhereItsLabelsFit)
+{
+    const StepCase &k = GetParam();
+    TChart c;
+    if (k.bottom)
+        addBars<THorizBarSeries>(c, {{3, 0}, {8, 10}});
+    else
+        addBars(c, {{0, 3}, {10, 8}});
+    fixAxis(k.bottom ? c.BottomAxis : c.LeftAxis, k.minimum, k.maximum, k.step);
+    const Rendered r = render(c);
+    const auto &labels = k.bottom ? r.layout.bottomLabels : r.layout.leftLabels;
+    EXPECT_EQ(textsOf(labels), k.expected);
+    expectNoOverlap(labels);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ChartText, LabelStepTest,
+    ::testing::Values(StepCase{"Left0To20Step1", false, 0, 20, 1, multiples(0, 20, 1)},
+                      StepCase{"Left0To175Step10", false, 0, 175, 10, multiples(0, 170, 10)},
+                      StepCase{"Bottom0To175Step10", true, 0, 175, 10, multiples(0, 170, 10)},
+                      StepCase{"Bottom0To20Step1", true, 0, 20, 1, multiples(0, 20, 1)}),
+    tftest::CaseName());
+
+TEST(ChartText, ASetStepTooTightIsWidenedToTheNextMultipleThatFits)
+{
+    TChart c;
+    addBars(c, {{0, 3}, {10, 8}});
+    for (const double step : {1.0, 3.0, 7.0}) {
+        fixAxis(c.LeftAxis, 0, 1000, step);
+        const Rendered r = render(c);
+        const auto &labels = r.layout.leftLabels;
+        ASSERT_GE(labels.size(), 2) << step;
+        expectNoOverlap(labels);
+        const double shown = labels[1].value - labels[0].value;
+        const double k = shown / step;
+        EXPECT_NEAR(k, std::round(k), 1e-9) << step;
+        // One multiple less would put neighbours closer than a label is tall.
+        const QFontMetrics fm(ChartFont(c.LeftAxis.LabelsFont));
+        const double pixelsPerUnit = r.layout.plot.height() / 1000.0;
+        EXPECT_LT((shown - step) * pixelsPerUnit, fm.height() + 1) << step;
+    }
+}
+
+TEST(ChartText, AxisLabelsUseTheDecimalSeparatorOfTheNumberTexts)
+{
+    TChart c;
+    addBars(c, {{1.0, 3}, {1.2, 8}});
+    fixAxis(c.BottomAxis, 1.0, 1.6, 0.2);
+    const QStringList comma = textsOf(LayoutChart(c, QSize(621, 512), NumberFormat{u',', u'.'}).bottomLabels);
+    EXPECT_EQ(comma, (QStringList{"1,0", "1,2", "1,4", "1,6"}));
+    const QStringList period = textsOf(LayoutChart(c, QSize(621, 512), NumberFormat{u'.', u','}).bottomLabels);
+    EXPECT_EQ(period, (QStringList{"1.0", "1.2", "1.4", "1.6"}));
+}
+
+TEST(ChartText, TextBlocksStayInsideThePanelAtEverySize)
+{
+    const QString longLine = QString(300, u'W') + QStringLiteral(" 終わり");
+    const QString statistics = QStringLiteral("  Temperatur: 平均=1234.00  標準偏差=  0.50  最大値=  31.00  最小値=   3.00")
+                                   .repeated(4);
+    for (const QSize size : {QSize(310, 256), QSize(621, 512), QSize(1242, 1024)}) {
+        for (const TAlignment align : {taCenter, taLeftJustify, taRightJustify}) {
+            const auto chartWith = [&](TChart &c, bool blank) {
+                c.Shadow.Visible = true;
+                c.Border.Visible = true;
+                c.Title.Alignment = align;
+                c.Title.Text.Clear();
+                c.Title.Text.Add(blank ? QStringLiteral(" ") : longLine);
+                c.Title.Text.Add(blank ? QStringLiteral(" ") : QStringLiteral("短い行"));
+                c.SubTitle.Text.Add(blank ? QStringLiteral(" ") : statistics);
+                addBars(c, {{0, 1}, {10, 2}}, QStringLiteral("a"));
+            };
+            TChart withText, blank;
+            chartWith(withText, false);
+            chartWith(blank, true);
+            const Rendered a = render(withText, size), b = render(blank, size);
+            const QRect inner = a.layout.textClip;
+            ASSERT_FALSE(inner.isEmpty());
+            EXPECT_TRUE(a.layout.panel.adjusted(1, 1, -1, -1).contains(inner));
+            // Border, margins and shadow strip are untouched by the text.
+            int differ = 0;
+            for (int y = 0; y < size.height(); ++y)
+                for (int x = 0; x < size.width(); ++x)
+                    if (!inner.contains(x, y) && a.image.pixel(x, y) != b.image.pixel(x, y))
+                        ++differ;
+            EXPECT_EQ(differ, 0) << size.width() << " align " << align;
+            // The over-wide line keeps its start at the left margin; the short line keeps its place.
+            ASSERT_EQ(a.layout.titleLines.size(), 2);
+            EXPECT_EQ(a.layout.titleBlock.left(), inner.left());
+            EXPECT_EQ(a.layout.titleBlock.width(), inner.width());
+            EXPECT_EQ(a.layout.titleLines[0].rect.left(), inner.left());
+            EXPECT_EQ(a.layout.titleLines[0].alignment, Qt::AlignLeft);
+            const QRect startOfLine(inner.left(), a.layout.titleLines[0].rect.top(), 40,
+                                    a.layout.titleLines[0].rect.height());
+            EXPECT_NE(a.image.copy(startOfLine), b.image.copy(startOfLine)) << size.width();
+            // The title's lines are centred in their block, which the long line makes as wide as the panel allows.
+            EXPECT_EQ(a.layout.titleLines[1].alignment, Qt::AlignHCenter);
+            const QRect first = a.layout.titleLines[0].rect;
+            EXPECT_EQ(a.layout.titleLines[1].rect, first.translated(0, first.height()));
+        }
+    }
+}
+
+TEST(ChartText, NoSeriesOrNoVisibleSeriesMeansNoLegend)
+{
+    for (const bool withHiddenSeries : {false, true}) {
+        TChart c, without;
+        without.Legend.Visible = false;
+        if (withHiddenSeries) {
+            for (TChart *chart : {&c, &without})
+                addBars(*chart, {{0, 1}, {10, 2}}, QStringLiteral("a"))->Active = false;
+        }
+        const Rendered r = render(c), plain = render(without);
+        EXPECT_TRUE(r.layout.legend.isNull()) << withHiddenSeries;
+        EXPECT_TRUE(r.layout.legendEntries.isEmpty()) << withHiddenSeries;
+        // No frame is drawn and the plot area keeps the legend's room.
+        EXPECT_EQ(r.layout.plot, plain.layout.plot) << withHiddenSeries;
+        EXPECT_TRUE(r.image == plain.image) << withHiddenSeries;
+    }
+}
