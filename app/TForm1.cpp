@@ -358,6 +358,7 @@ void TForm1::WireCommands()
     Wire(SaveEMFBtn, &QToolButton::clicked, &TForm1::SaveEMFBtnClick);
     Wire(CopyBmpBtn, &QToolButton::clicked, &TForm1::CopyBmpBtnClick);
     Wire(SaveBmpBtn, &QToolButton::clicked, &TForm1::SaveBmpBtnClick);
+    CreateChartMenu();
 
     Wire(TitleEditBtn, &tf::CheckEdit::rightButtonClick, &TForm1::TitleEditBtnRightButtonClick);
     Wire(TitleFontBtn, &QPushButton::clicked, &TForm1::TitleFontBtnClick);

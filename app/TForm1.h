@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "app/ChartView.h"
+#include "app/SavePictureDialog.h"
 #include "app/ErrorReport.h"
 #include "app/FixedListComboBox.h"
 #include "app/PageControl.h"
@@ -15,6 +16,7 @@ class QCheckBox;
 class QComboBox;
 class QFrame;
 class QLabel;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QSplitter;
@@ -141,11 +143,16 @@ public:
     void LineVisibleCheckClick();
     void LegendPosGrpClick();
 
-    // Image export.
+    // Image export, and the chart's right-click menu of further formats.
     void CopyEMFBtnClick();
     void SaveEMFBtnClick();
     void CopyBmpBtnClick();
     void SaveBmpBtnClick();
+    void SaveSvgMenuClick();
+    void SavePdfMenuClick();
+    void SavePngMenuClick();
+    tf::SavePictureDialog SavePictureDialog1;
+    QMenu *ChartMenu = nullptr;
 
     // Style and zoom.
     void StyleSelecterChange();
@@ -175,6 +182,9 @@ private:
     void CreateToolBar();
     void CreatePages();
     void WireCommands();
+    void CreateChartMenu();
+    // Sets the save dialog's filter and default extension, then shows it; true when a name was confirmed.
+    bool ExecuteSavePictureDialog(const QString &filter, const QString &defaultExt);
     template <typename Sender, typename Signal>
     void Wire(Sender *sender, Signal signal, void (TForm1::*handler)());
 };

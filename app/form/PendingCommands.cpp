@@ -24,11 +24,6 @@ void TForm1::SeriesColorClick() {}
 void TForm1::LineVisibleCheckClick() {}
 void TForm1::LegendPosGrpClick() {}
 
-void TForm1::CopyEMFBtnClick() {}
-void TForm1::SaveEMFBtnClick() {}
-void TForm1::CopyBmpBtnClick() {}
-void TForm1::SaveBmpBtnClick() {}
-
 void TForm1::StyleSelecterChange() {}
 void TForm1::ScaleComboBoxChange() {}
 

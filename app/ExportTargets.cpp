@@ -1,0 +1,85 @@
+#include "app/ExportTargets.h"
+
+#include "engine/Error.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+namespace tf {
+
+namespace {
+
+ClipboardHook &clipboardHook()
+{
+    static ClipboardHook hook;
+    return hook;
+}
+
+QString systemReason(int err, const QString &fallback)
+{
+    return err ? QString::fromLocal8Bit(std::strerror(err)) : fallback;
+}
+
+} // namespace
+
+QString CannotCreateFileMessage(const QString &path, const QString &reason)
+{
+    return QStringLiteral("ファイル \"%1\" を作成できません。%2")
+        .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()), reason);
+}
+
+void WriteExportFile(const QString &path, const QByteArray &bytes)
+{
+    const QFileInfo info(path);
+    // A file marked read-only is not replaced, as its owner asked (a rename would otherwise replace it).
+    if (info.exists() && info.isFile() &&
+        !(info.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther)))
+        throw Error(CannotCreateFileMessage(path, systemReason(EACCES, QString())));
+    if (info.isDir())
+        throw Error(CannotCreateFileMessage(path, systemReason(EISDIR, QString())));
+    QSaveFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly))
+        throw Error(CannotCreateFileMessage(path, systemReason(errno, file.errorString())));
+    errno = 0;
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        const int err = errno;
+        file.cancelWriting();
+        throw Error(CannotCreateFileMessage(path, systemReason(err, file.errorString())));
+    }
+}
+
+void PlaceOnClipboard(QMimeData *data)
+{
+    std::unique_ptr<QMimeData> owned(data);
+    if (clipboardHook()) {
+        const QString refused = clipboardHook()(owned.get());
+        if (!refused.isEmpty())
+            throw Error(QStringLiteral("クリップボード %1 を開けません").arg(refused));
+        return;
+    }
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    const QStringList formats = data->formats();
+    clipboard->setMimeData(owned.release(), QClipboard::Clipboard);
+    // Another program may hold the clipboard: then what it offers is not what was placed.
+    const QMimeData *now = clipboard->mimeData(QClipboard::Clipboard);
+    if (!now || (!formats.isEmpty() && !now->hasFormat(formats.front())))
+        throw Error(QStringLiteral("クリップボード %1 を開けません").arg(QStringLiteral("(別のプログラムが使用中です)")));
+}
+
+ClipboardHook SetClipboardHook(ClipboardHook hook)
+{
+    ClipboardHook previous = std::move(clipboardHook());
+    clipboardHook() = std::move(hook);
+    return previous;
+}
+
+} // namespace tf
