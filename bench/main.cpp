@@ -1,6 +1,7 @@
 // Build speed of the histogram engine on generated spreadsheet-sized input.
 // Prints, per data set, the first build (lines to counts and statistics lines), a rebuild after a
 // settings change, and the peak memory so far. The last line sums up the 1,000,000-row set.
+#include "bench/ExportBench.h"
 #include "bench/OpenPhase.h"
 #include "bench/PaintBench.h"
 #include "engine/Build.h"
@@ -160,6 +161,11 @@ Figures measure(const char *name, QByteArray utf8, long rows)
 
 int main(int argc, char **argv)
 {
+    // "export": only the image exports of the 1,000,000-row chart.
+    if (argc > 1 && QByteArray(argv[1]) == "export") {
+        RunExportBench();
+        return 0;
+    }
     // "paint": only the window paint entries.
     if (argc > 1 && QByteArray(argv[1]) == "paint") {
         RunPaintBench();

@@ -3,6 +3,7 @@
 #include "chart/Export.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -72,6 +73,18 @@ TEST_P(ReadBack, MetafileReadByLibemf2svgMatchesTheBitmap)
     expectSameBars(bitmap, read, layout);
     expectHiddenAbsent(bitmap);
     expectHiddenAbsent(read);
+
+    // tools/check-emf-readers.sh opens these in other programs.
+    const QString out = qEnvironmentVariable("TF_WRITE_EXPORT_DIR");
+    if (!out.isEmpty() && GetParam().hidden < 0 && !GetParam().horizontal) {
+        const QString base = out + QStringLiteral("/") + QLatin1String(GetParam().name);
+        const std::pair<const char *, QByteArray> files[] = {
+            {".emf", emf}, {".bmp", tf::ExportBmp(c, size)}, {".svg", tf::ExportSvg(c, size)}, {".pdf", tf::ExportPdf(c, size)}};
+        for (const auto &[ext, bytes] : files) {
+            QFile f(base + QLatin1String(ext));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size()) << f.fileName().toStdString();
+        }
+    }
 }
 
 TEST_P(ReadBack, SvgReadByQtSvgMatchesTheBitmap)
