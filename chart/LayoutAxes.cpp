@@ -128,13 +128,17 @@ LabelSet makeLabels(const AxisMap &map, double increment, const LabelStyle &styl
         step = span / 10; // a step the rules above could not size: ten labels, whatever they read
     out.step = step;
     const double eps = step * 1e-9;
+    // The ends' tolerance is also bounded by the range: a step far wider than the range puts no label outside it.
+    const double slack = std::min(eps, span * 1e-9);
     const double first = std::ceil((map.min - eps) / step) * step;
     double previous = std::numeric_limits<double>::quiet_NaN();
     for (int i = 0; i < kMaxLabels; ++i) {
         double v = first + i * step;
-        if (v > map.max + eps || v == previous)
-            break; // past the end, or a step below the values' precision
+        if (!std::isfinite(v) || v > map.max + slack || v == previous)
+            break; // past the end (or beyond the largest Double), or a step below the values' precision
         previous = v;
+        if (v < map.min - slack)
+            continue;
         if (std::fabs(v) < eps)
             v = 0;
         out.values.push_back(v);

@@ -1,7 +1,7 @@
 // Text and the build controls, both from the input bytes, through a whole BuildHistogram. Every build
 // either completes with consistent bins or stops with a tf::Error; a second build on the same state, with
 // its caches warm, must record exactly what the same build records on a copy whose caches are cold.
-#include "fuzz/FuzzSupport.h"
+#include "FuzzSupport.h"
 
 #include "engine/Build.h"
 #include "engine/Error.h"

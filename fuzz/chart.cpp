@@ -2,7 +2,7 @@
 // sides, shadow, titles, fonts) and drawn into a small image of any size. The drawing must keep its axis
 // labels inside the axis range and in order, store finite automatic ranges, and draw the same picture
 // when painted twice.
-#include "fuzz/FuzzSupport.h"
+#include "FuzzSupport.h"
 
 #include "chart/ChartModel.h"
 #include "chart/ChartRenderer.h"

@@ -2,7 +2,7 @@
 // Strict UTF-8 is checked against a decoder written from RFC 3629's byte table, the marked UTF-16
 // forms against plain unit assembly, the legacy code page for what it must keep, and the lines
 // against a reference splitter.
-#include "fuzz/FuzzSupport.h"
+#include "FuzzSupport.h"
 
 #include "engine/Error.h"
 #include "intake/TextRules.h"

@@ -1,7 +1,7 @@
 // Text to numbers: number reading against a reference (grammar checked by hand, value by the C library's
 // correctly rounded strtod), and the table reader's in-place pass against the plain path that splits each
 // row into cell texts and reads them one by one. Values must agree to the bit and never be NaN or infinite.
-#include "fuzz/FuzzSupport.h"
+#include "FuzzSupport.h"
 
 #include "engine/NumberText.h"
 #include "engine/Table.h"

@@ -420,6 +420,11 @@ TEST(ChartDrawing, ExtremeValuesAndStepsStayBounded)
              c.LeftAxis.Minimum = -1.7e308;
              c.LeftAxis.Maximum = 1.7e308;
          }},
+        {"fixed range up to the largest Double", [](TChart &c) {
+             c.LeftAxis.Automatic = false;
+             c.LeftAxis.Maximum = std::numeric_limits<double>::max();
+             c.LeftAxis.Minimum = -1e-9;
+         }},
     };
     for (const Case &k : cases) {
         for (QSize size : {QSize(0, 0), QSize(40, 30), QSize(621, 512)}) {
@@ -429,8 +434,10 @@ TEST(ChartDrawing, ExtremeValuesAndStepsStayBounded)
             const Rendered r = render(c, size);
             EXPECT_LT(r.layout.leftLabels.size(), 100) << k.what;
             EXPECT_LT(r.layout.bottomLabels.size(), 100) << k.what;
-            for (const auto &lab : r.layout.leftLabels)
+            for (const auto &lab : r.layout.leftLabels) {
                 EXPECT_FALSE(lab.text.contains(u'e') && lab.text.size() > 20) << k.what;
+                EXPECT_TRUE(std::isfinite(lab.value) && lab.value <= r.layout.leftMax) << k.what << ": " << lab.value;
+            }
         }
     }
 }
