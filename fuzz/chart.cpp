@@ -2,128 +2,16 @@
 // sides, shadow, titles, fonts) and drawn into a small image of any size. The drawing must keep its axis
 // labels inside the axis range and in order, store finite automatic ranges, and draw the same picture
 // when painted twice.
-#include "FuzzSupport.h"
+#include "FuzzChart.h"
 
-#include "chart/ChartModel.h"
 #include "chart/ChartRenderer.h"
-#include "engine/Build.h"
-#include "intake/TextRules.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
 #include <cmath>
 
 namespace {
-
-// Fills the chart as the window does during a build (series set up as bars, stacked, one per cell).
-class ChartSink : public tf::BuildSink {
-public:
-    explicit ChartSink(TChart &chart) : m_chart(chart) {}
-
-    void ClearForBuild(bool manualRange, bool horizontal) override
-    {
-        for (int i = m_chart.SeriesCount() - 1; i >= 0; --i)
-            m_chart.DestroySeries(i);
-        m_chart.SubTitle.Text.Clear();
-        m_chart.LeftAxis.Automatic = true;
-        m_chart.BottomAxis.Automatic = true;
-        m_horizontal = horizontal;
-        if (manualRange)
-            binAxis().Automatic = false;
-    }
-    void CreateSeries(int count, bool horizontal) override
-    {
-        for (int i = 0; i < count; ++i) {
-            TCustomBarSeries *s = horizontal ? static_cast<TCustomBarSeries *>(m_chart.CreateSeries<THorizBarSeries>())
-                                             : static_cast<TCustomBarSeries *>(m_chart.CreateSeries<TBarSeries>());
-            s->OffsetPercent = horizontal ? -50 : 50;
-            s->BarWidthPercent = 100;
-            s->MultiBar = mbStacked;
-            s->Marks.Visible = false;
-            m_chart.AddSeries(s);
-        }
-    }
-    void SetSeriesTitles(const QStringList &titles) override
-    {
-        for (int i = 0; i < titles.size(); ++i)
-            m_chart.Series(i)->Title = titles[i];
-    }
-    void SetBinAxisMinimum(double v) override { binAxis().Minimum = v; }
-    void SetBinAxisMaximum(double v) override { binAxis().Maximum = v; }
-    void SetKukanValueText(const QString &) override {}
-    void AddSeriesPoints(int series, const std::vector<double> &positions, const std::vector<int> &counts) override
-    {
-        TChartSeries *s = m_chart.Series(series);
-        for (size_t j = 0; j < positions.size(); ++j) {
-            if (m_horizontal)
-                s->AddXY(counts[j], positions[j]);
-            else
-                s->AddXY(positions[j], counts[j]);
-        }
-    }
-    void SetRangeTexts(const QString &, const QString &) override {}
-    void AddStatisticsLine(const QString &line) override { m_chart.SubTitle.Text.Add(line); }
-    void SetStatusText(const QString &) override {}
-
-private:
-    TChartAxis &binAxis() { return m_horizontal ? m_chart.LeftAxis : m_chart.BottomAxis; }
-    TChart &m_chart;
-    bool m_horizontal = false;
-};
-
-constexpr double kRangeEnds[] = {0.0, 1.0, -1.0, 0.5, 1e-9, 1e9, -1e300, 1e300, 1.7976931348623157e308, 4.9e-324, 3.0, 1e15};
-constexpr double kSteps[] = {0.0, 1.0, 0.1, 1e-300, 1e300, 7.0, 0.25, 1e-9, 2.5e8};
-constexpr int kFontSizes[] = {8, 1, 0, 36, 200, -5, 12};
-constexpr TColor kColors[] = {clWhite, clBlack, clBtnFace, AutoColor, RGBColor(255, 0, 0), 0x00FFFF00};
-
-void StyleAxis(fuzz::Input &in, TChartAxis &axis)
-{
-    const std::uint8_t f = in.byte();
-    try {
-        if (f & 1) {
-            axis.Automatic = false;
-            const double a = in.pick(kRangeEnds) * ((f & 2) ? -1 : 1), b = in.pick(kRangeEnds);
-            // The order the axis commands allow: widen first, so the other end is not refused.
-            axis.Maximum = std::max(axis.Maximum.get(), b);
-            axis.Minimum = a;
-            axis.Maximum = b;
-        }
-        if (f & 4)
-            axis.Increment = in.pick(kSteps);
-    } catch (const AxisException &) {
-        // refused as the window refuses it; the chart keeps its earlier range
-    }
-    if (f & 8)
-        axis.Title.Caption = in.field();
-    axis.LabelsFont.Size = in.pick(kFontSizes);
-}
-
-void Style(fuzz::Input &in, TChart &chart)
-{
-    const std::uint8_t f = in.byte();
-    chart.Legend.Alignment = TLegendAlignment(f & 3);
-    chart.Legend.Visible = !(f & 4);
-    chart.Shadow.Visible = f & 8;
-    chart.Shadow.HorizSize = in.inRange(-10, 40);
-    chart.Shadow.VertSize = in.inRange(-10, 40);
-    chart.Shadow.Transparency = in.inRange(0, 100);
-    chart.Border.Visible = f & 16;
-    chart.BackWall.Transparent = f & 32;
-    chart.Title.Visible = !(f & 64);
-    chart.SubTitle.Visible = !(f & 128);
-    chart.Color = in.pick(kColors);
-    chart.BackWall.Color = in.pick(kColors);
-    chart.Title.Alignment = TAlignment(in.inRange(0, 2));
-    chart.Title.TextAlignment = TAlignment(in.inRange(0, 2));
-    chart.Title.Font.Size = in.pick(kFontSizes);
-    chart.SubTitle.Font.Size = in.pick(kFontSizes);
-    chart.Legend.Font.Size = in.pick(kFontSizes);
-    chart.Title.Text = in.field().split(u'\n');
-    StyleAxis(in, chart.BottomAxis);
-    StyleAxis(in, chart.LeftAxis);
-}
 
 void CheckLabels(const QVector<tf::ChartLayout::AxisLabel> &labels, double lo, double hi, const char *axis)
 {
@@ -149,12 +37,7 @@ QImage Paint(TChart &chart, const QSize &size)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "fuzz_chart";
-    static char *argv[] = {name, nullptr};
-    new QGuiApplication(argc, argv); // lives for the whole run
+    fuzz::StartGuiApplication("fuzz_chart");
     tf::RegisterChartFontSubstitutions();
     return 0;
 }
@@ -163,24 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     fuzz::Input in(data, size);
     const QSize imageSize(in.inRange(1, 160), in.inRange(1, 160));
-    tf::BuildControls controls;
-    const std::uint8_t flags = in.byte();
-    controls.horizontal = flags & 1;
-    controls.kukanManualSize = flags & 2;
-    controls.bunkatuSize = in.inRange(2, 100);
-    controls.kukanMaxValue = in.field();
-    controls.kukanMinValue = in.field();
-
     TChart chart;
-    Style(in, chart);
-    tf::EngineState st;
-    st.DataList = tf::SplitLines(QString::fromUtf8(in.rest()));
-    ChartSink sink(chart);
-    try {
-        tf::BuildHistogram(st, controls, sink, tf::NumberFormat{});
-    } catch (const tf::Error &) {
-        // a stopped build leaves the chart as far as it got: that is drawn too
-    }
+    fuzz::BuildStyledChart(in, chart);
 
     const QImage first = Paint(chart, imageSize);
     for (TChartAxis *axis : {&chart.BottomAxis, &chart.LeftAxis}) {

@@ -425,6 +425,18 @@ TEST(ChartDrawing, ExtremeValuesAndStepsStayBounded)
              c.LeftAxis.Maximum = std::numeric_limits<double>::max();
              c.LeftAxis.Minimum = -1e-9;
          }},
+        {"step far wider than a fixed range", [](TChart &c) {
+             c.LeftAxis.Automatic = false;
+             c.LeftAxis.Maximum = 3.3;
+             c.LeftAxis.Minimum = 1.9;
+             c.LeftAxis.Increment = 1e300;
+         }},
+        {"step far wider than a negative range", [](TChart &c) {
+             c.LeftAxis.Automatic = false;
+             c.LeftAxis.Minimum = -3.3;
+             c.LeftAxis.Maximum = -1.9;
+             c.LeftAxis.Increment = 1e300;
+         }},
     };
     for (const Case &k : cases) {
         for (QSize size : {QSize(0, 0), QSize(40, 30), QSize(621, 512)}) {
@@ -436,7 +448,8 @@ TEST(ChartDrawing, ExtremeValuesAndStepsStayBounded)
             EXPECT_LT(r.layout.bottomLabels.size(), 100) << k.what;
             for (const auto &lab : r.layout.leftLabels) {
                 EXPECT_FALSE(lab.text.contains(u'e') && lab.text.size() > 20) << k.what;
-                EXPECT_TRUE(std::isfinite(lab.value) && lab.value <= r.layout.leftMax) << k.what << ": " << lab.value;
+                EXPECT_TRUE(std::isfinite(lab.value) && lab.value >= r.layout.leftMin && lab.value <= r.layout.leftMax)
+                    << k.what << ": " << lab.value;
             }
         }
     }
