@@ -4,6 +4,7 @@
 #include "FuzzSupport.h"
 
 #include "chart/ChartModel.h"
+#include "chart/Histogram.h"
 #include "engine/Build.h"
 #include "intake/TextRules.h"
 
@@ -11,10 +12,10 @@
 
 namespace fuzz {
 
-// Fills the chart as the window does during a build (series set up as bars, stacked, one per cell).
+// Fills the chart as the window does during a build.
 class ChartSink : public tf::BuildSink {
 public:
-    explicit ChartSink(TChart &chart) : m_chart(chart) {}
+    explicit ChartSink(tf::TChart &chart) : m_chart(chart) {}
 
     void ClearForBuild(bool manualRange, bool horizontal) override
     {
@@ -25,54 +26,42 @@ public:
         m_chart.BottomAxis.Automatic = true;
         m_horizontal = horizontal;
         if (manualRange)
-            binAxis().Automatic = false;
+            tf::BinAxis(m_chart, horizontal).Automatic = false;
     }
     void CreateSeries(int count, bool horizontal) override
     {
-        for (int i = 0; i < count; ++i) {
-            TCustomBarSeries *s = horizontal ? static_cast<TCustomBarSeries *>(m_chart.CreateSeries<THorizBarSeries>())
-                                             : static_cast<TCustomBarSeries *>(m_chart.CreateSeries<TBarSeries>());
-            s->OffsetPercent = horizontal ? -50 : 50;
-            s->BarWidthPercent = 100;
-            s->MultiBar = mbStacked;
-            s->Marks.Visible = false;
-            m_chart.AddSeries(s);
-        }
+        for (int i = 0; i < count; ++i)
+            tf::AddHistogramSeries(m_chart, horizontal);
     }
     void SetSeriesTitles(const QStringList &titles) override
     {
         for (int i = 0; i < titles.size(); ++i)
             m_chart.Series(i)->Title = titles[i];
     }
-    void SetBinAxisMinimum(double v) override { binAxis().Minimum = v; }
-    void SetBinAxisMaximum(double v) override { binAxis().Maximum = v; }
+    void SetBinAxisMinimum(double v) override { tf::BinAxis(m_chart, m_horizontal).Minimum = v; }
+    void SetBinAxisMaximum(double v) override { tf::BinAxis(m_chart, m_horizontal).Maximum = v; }
     void SetKukanValueText(const QString &) override {}
     void AddSeriesPoints(int series, const std::vector<double> &positions, const std::vector<int> &counts) override
     {
-        TChartSeries *s = m_chart.Series(series);
-        for (size_t j = 0; j < positions.size(); ++j) {
-            if (m_horizontal)
-                s->AddXY(counts[j], positions[j]);
-            else
-                s->AddXY(positions[j], counts[j]);
-        }
+        tf::TChartSeries &s = *m_chart.Series(series);
+        for (size_t j = 0; j < positions.size(); ++j)
+            tf::AddBin(s, positions[j], counts[j]);
     }
     void SetRangeTexts(const QString &, const QString &) override {}
     void AddStatisticsLine(const QString &line) override { m_chart.SubTitle.Text.Add(line); }
     void SetStatusText(const QString &) override {}
 
 private:
-    TChartAxis &binAxis() { return m_horizontal ? m_chart.LeftAxis : m_chart.BottomAxis; }
-    TChart &m_chart;
+    tf::TChart &m_chart;
     bool m_horizontal = false;
 };
 
 constexpr double kRangeEnds[] = {0.0, 1.0, -1.0, 0.5, 1e-9, 1e9, -1e300, 1e300, 1.7976931348623157e308, 4.9e-324, 3.0, 1e15};
 constexpr double kSteps[] = {0.0, 1.0, 0.1, 1e-300, 1e300, 7.0, 0.25, 1e-9, 2.5e8};
 constexpr int kFontSizes[] = {8, 1, 0, 36, 200, -5, 12};
-constexpr TColor kColors[] = {clWhite, clBlack, clBtnFace, AutoColor, RGBColor(255, 0, 0), 0x00FFFF00};
+constexpr tf::TColor kColors[] = {tf::clWhite, tf::clBlack, tf::clBtnFace, tf::AutoColor, tf::RGBColor(255, 0, 0), 0x00FFFF00};
 
-inline void StyleAxis(Input &in, TChartAxis &axis)
+inline void StyleAxis(Input &in, tf::TChartAxis &axis)
 {
     const std::uint8_t f = in.byte();
     try {
@@ -86,7 +75,7 @@ inline void StyleAxis(Input &in, TChartAxis &axis)
         }
         if (f & 4)
             axis.Increment = in.pick(kSteps);
-    } catch (const AxisException &) {
+    } catch (const tf::AxisException &) {
         // refused as the window refuses it; the chart keeps its earlier range
     }
     if (f & 8)
@@ -94,10 +83,10 @@ inline void StyleAxis(Input &in, TChartAxis &axis)
     axis.LabelsFont.Size = in.pick(kFontSizes);
 }
 
-inline void Style(Input &in, TChart &chart)
+inline void Style(Input &in, tf::TChart &chart)
 {
     const std::uint8_t f = in.byte();
-    chart.Legend.Alignment = TLegendAlignment(f & 3);
+    chart.Legend.Alignment = tf::TLegendAlignment(f & 3);
     chart.Legend.Visible = !(f & 4);
     chart.Shadow.Visible = f & 8;
     chart.Shadow.HorizSize = in.inRange(-10, 40);
@@ -109,8 +98,8 @@ inline void Style(Input &in, TChart &chart)
     chart.SubTitle.Visible = !(f & 128);
     chart.Color = in.pick(kColors);
     chart.BackWall.Color = in.pick(kColors);
-    chart.Title.Alignment = TAlignment(in.inRange(0, 2));
-    chart.Title.TextAlignment = TAlignment(in.inRange(0, 2));
+    chart.Title.Alignment = tf::TAlignment(in.inRange(0, 2));
+    chart.Title.TextAlignment = tf::TAlignment(in.inRange(0, 2));
     chart.Title.Font.Size = in.pick(kFontSizes);
     chart.SubTitle.Font.Size = in.pick(kFontSizes);
     chart.Legend.Font.Size = in.pick(kFontSizes);
@@ -121,7 +110,7 @@ inline void Style(Input &in, TChart &chart)
 
 // Build controls, style and text from the input; a build that stops leaves the chart as far as it got,
 // and that is drawn too.
-inline void BuildStyledChart(Input &in, TChart &chart)
+inline void BuildStyledChart(Input &in, tf::TChart &chart)
 {
     tf::BuildControls controls;
     const std::uint8_t flags = in.byte();
@@ -140,11 +129,14 @@ inline void BuildStyledChart(Input &in, TChart &chart)
     }
 }
 
-// Drawing needs a GUI application (fonts); the offscreen platform needs no display.
+// Drawing needs a GUI application (fonts); the offscreen platform needs no display, and fonts.conf keeps
+// the faces to the project's own.
 inline void StartGuiApplication(const char *name)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("FONTCONFIG_FILE"))
+        qputenv("FONTCONFIG_FILE", TF_FUZZ_FONTS_CONF);
     static int argc = 1;
     static char *argv[] = {const_cast<char *>(name), nullptr};
     new QGuiApplication(argc, argv); // lives for the whole run

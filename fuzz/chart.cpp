@@ -1,10 +1,11 @@
 // A chart built from the input's text, styled from the input's bytes (odd axis ranges and steps, legend
 // sides, shadow, titles, fonts) and drawn into a small image of any size. The drawing must keep its axis
 // labels inside the axis range and in order, store finite automatic ranges, and draw the same picture
-// when painted twice.
+// again once those ranges are stored.
 #include "FuzzChart.h"
 
 #include "chart/ChartRenderer.h"
+#include "chart/ChartStyle.h"
 
 #include <QImage>
 #include <QPainter>
@@ -24,7 +25,7 @@ void CheckLabels(const QVector<tf::ChartLayout::AxisLabel> &labels, double lo, d
     }
 }
 
-QImage Paint(TChart &chart, const QSize &size)
+QImage Paint(const tf::TChart &chart, const QSize &size)
 {
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::magenta);
@@ -46,19 +47,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     fuzz::Input in(data, size);
     const QSize imageSize(in.inRange(1, 160), in.inRange(1, 160));
-    TChart chart;
+    tf::TChart chart;
     fuzz::BuildStyledChart(in, chart);
 
     const QImage first = Paint(chart, imageSize);
-    for (TChartAxis *axis : {&chart.BottomAxis, &chart.LeftAxis}) {
+    const tf::ChartLayout layout = tf::LayoutChart(chart, imageSize);
+    tf::StoreAutomaticRanges(chart, layout); // as a paint in the window does
+    for (tf::TChartAxis *axis : {&chart.BottomAxis, &chart.LeftAxis}) {
         if (axis->Automatic.get())
             FUZZ_CHECK(std::isfinite(axis->Minimum.get()) && std::isfinite(axis->Maximum.get())
                            && axis->Minimum.get() <= axis->Maximum.get(),
                        QStringLiteral("automatic range %1 .. %2").arg(fuzz::Exact(axis->Minimum.get()), fuzz::Exact(axis->Maximum.get())));
     }
-    const tf::ChartLayout layout = tf::LayoutChart(chart, imageSize);
     CheckLabels(layout.bottomLabels, layout.bottomMin, layout.bottomMax, "bottom");
     CheckLabels(layout.leftLabels, layout.leftMin, layout.leftMax, "left");
+    // The ranges a paint stores must not change the next paint.
     FUZZ_CHECK(Paint(chart, imageSize) == first, QStringLiteral("a second paint differs from the first"));
     return 0;
 }
