@@ -65,6 +65,10 @@ public:
     }
     void AddStatisticsLine(const QString &line) override { calls << "Stat " + line; }
     void SetStatusText(const QString &text) override { calls << "Status " + text; }
+    void SetNonNumberNote(const QString &note, const QStringList &cells) override
+    {
+        calls << "Note " + note + u'\x1f' + cells.join(u'\x1f');
+    }
 
 private:
     int seriesCount = 0;

@@ -131,3 +131,17 @@ for name, data in {
     "no-data": chart_seed("x\n"),
 }.items():
     write("chart", name, data)
+
+
+# ini: the settings file's bytes.
+INI = "[FORM]\r\nPOSITION.X=120\r\nPOSITION.Y=-40\r\nSIZE.XSize=$3E8\r\nSIZE.YSize=0x2D0\r\nDPI=96\r\n\r\n[Style]\r\nName=Turquoise Gray\r\n"
+for name, data in {
+    "form-and-style": INI.encode("ascii"),
+    "utf8-mark-japanese": b"\xef\xbb\xbf" + "[スタイル]\n名前 = 青緑\n; 注釈\n値のない行\n".encode("utf-8"),
+    "utf16le-mark": b"\xff\xfe" + INI.encode("utf-16-le"),
+    "utf16be-mark": b"\xfe\xff" + INI.encode("utf-16-be"),
+    "cp932": "[表示]\r\n書体=ＭＳ ゴシック\r\n".encode("cp932"),
+    "repeated-and-odd": b"x=outside\n[A]\nk=1\n[a]\nK=2\n[B\n = \n=v\nk==2\n[]\n  [C]  \n\tt = 0x7FFFFFFF \nn=-2147483648\nh=$FFFFFFFF\n",
+    "lone-surrogates": b"\xff\xfe" + "[S]\r\nk=".encode("utf-16-le") + b"\x00\xd8\x00\xdc\x00\xdc\r\x00",
+}.items():
+    write("ini", name, data)

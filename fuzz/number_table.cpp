@@ -7,6 +7,7 @@
 #include "engine/Table.h"
 #include "intake/TextRules.h"
 
+#include <algorithm>
 #include <clocale>
 #include <iterator>
 #include <limits>
@@ -125,7 +126,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const int columnCount = int(tf::SplitLine(lines.at(startRow), delimiter).size());
 
     std::array<std::vector<double>, tf::MaxColumns> columns;
-    tf::ReadColumns(lines, startRow, columnCount, delimiter, fmt.decimal, lastNumberBefore, columns);
+    tf::NonNumberCells nonNumbers;
+    tf::ReadColumns(lines, startRow, columnCount, delimiter, fmt.decimal, lastNumberBefore, columns, &nonNumbers);
+    std::vector<tf::NonNumberCell> expectedNonNumbers;
 
     // The plain path: split the row into cell texts, read each; a cell that is not a number takes the
     // last number read, columns in order, each from the top.
@@ -139,8 +142,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             CheckNumber(cells[q], fmt);
             if (const auto v = tf::ReadNumber(cells[q], fmt))
                 last = *v;
+            else
+                expectedNonNumbers.push_back({r - startRow, q, cells[q], last});
             expected.push_back(last);
         }
+        const qsizetype notNumbers = std::count_if(expectedNonNumbers.begin(), expectedNonNumbers.end(),
+                                                   [q](const tf::NonNumberCell &c) { return c.column == q; });
+        FUZZ_CHECK(nonNumbers.counts[size_t(q)] == notNumbers,
+                   QStringLiteral("column %1: %2 cells counted as not numbers, expected %3").arg(q).arg(nonNumbers.counts[size_t(q)]).arg(notNumbers));
         const std::vector<double> &got = columns[size_t(q)];
         FUZZ_CHECK(got.size() == expected.size(),
                    QStringLiteral("column %1: %2 values, expected %3").arg(q).arg(got.size()).arg(expected.size()));
@@ -149,6 +158,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             FUZZ_CHECK(fuzz::Bits(got[k]) == fuzz::Bits(expected[k]),
                        QStringLiteral("column %1 row %2: %3, expected %4").arg(q).arg(k).arg(fuzz::Exact(got[k]), fuzz::Exact(expected[k])));
         }
+    }
+    // The cells kept for the note are the first ones of each column, columns in order, each as read.
+    std::vector<tf::NonNumberCell> expectedKept;
+    std::array<int, tf::MaxColumns> kept{};
+    for (const tf::NonNumberCell &c : expectedNonNumbers)
+        if (kept[size_t(c.column)]++ < tf::NonNumberCells::CellsKept)
+            expectedKept.push_back(c);
+    FUZZ_CHECK(nonNumbers.first.size() == expectedKept.size(),
+               QStringLiteral("%1 cells kept, expected %2").arg(nonNumbers.first.size()).arg(expectedKept.size()));
+    for (size_t k = 0; k < nonNumbers.first.size(); ++k) {
+        const tf::NonNumberCell &got = nonNumbers.first[k], &want = expectedKept[k];
+        FUZZ_CHECK(got.row == want.row && got.column == want.column && got.text == want.text
+                       && fuzz::Bits(got.value) == fuzz::Bits(want.value),
+                   QStringLiteral("named cell %1: row %2 column %3 \"%4\" %5, expected row %6 column %7 \"%8\" %9")
+                       .arg(k).arg(got.row).arg(got.column).arg(got.text, fuzz::Exact(got.value))
+                       .arg(want.row).arg(want.column).arg(want.text, fuzz::Exact(want.value)));
     }
     // Whole lines as number texts too: spaces, signs and exponents beyond what one cell holds.
     for (qsizetype r = 0; r < std::min<qsizetype>(lines.size(), 64); ++r)
