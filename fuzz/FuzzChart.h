@@ -1,6 +1,7 @@
 #pragma once
 // Shared by the fuzz targets that draw: a chart built from text as the window builds it, then styled
 // from the input's bytes (odd axis ranges and steps, legend sides, shadow, titles, fonts).
+#include "FuzzGui.h"
 #include "FuzzSupport.h"
 
 #include "chart/ChartModel.h"
@@ -8,7 +9,6 @@
 #include "engine/Build.h"
 #include "intake/TextRules.h"
 
-#include <QGuiApplication>
 
 namespace fuzz {
 
@@ -127,19 +127,6 @@ inline void BuildStyledChart(Input &in, tf::TChart &chart)
         tf::BuildHistogram(st, controls, sink, tf::NumberFormat{});
     } catch (const tf::Error &) {
     }
-}
-
-// Drawing needs a GUI application (fonts); the offscreen platform needs no display, and fonts.conf keeps
-// the faces to the project's own.
-inline void StartGuiApplication(const char *name)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("FONTCONFIG_FILE"))
-        qputenv("FONTCONFIG_FILE", TF_FUZZ_FONTS_CONF);
-    static int argc = 1;
-    static char *argv[] = {const_cast<char *>(name), nullptr};
-    new QGuiApplication(argc, argv); // lives for the whole run
 }
 
 } // namespace fuzz

@@ -38,7 +38,7 @@ QImage Paint(const tf::TChart &chart, const QSize &size)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    fuzz::StartGuiApplication("fuzz_chart");
+    fuzz::StartGuiApplication("fuzz_chart", true);
     tf::RegisterChartFontSubstitutions();
     return 0;
 }

@@ -145,3 +145,11 @@ for name, data in {
     "lone-surrogates": b"\xff\xfe" + "[S]\r\nk=".encode("utf-16-le") + b"\x00\xd8\x00\xdc\x00\xdc\r\x00",
 }.items():
     write("ini", name, data)
+
+
+# picture: one byte for the reader (0 bmp, 1 ico, 2 png, 3 tiff, 4 emf, 5 wmf), then the file's bytes.
+PICTURES = pathlib.Path(__file__).resolve().parent.parent / "tests" / "fixtures" / "pictures"
+for index, fixture in enumerate(["wall.bmp", "wall.ico", "wall.png", "wall.tif", "wall.emf", "wall.wmf"]):
+    write("picture", fixture.replace(".", "-"), bytes([index]) + (PICTURES / fixture).read_bytes())
+for index, fixture in [(2, "huge-header.png"), (2, "corrupt.png"), (2, "wide.png")]:
+    write("picture", fixture.replace(".", "-"), bytes([index]) + (PICTURES / fixture).read_bytes())
