@@ -19,12 +19,14 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
 #include "app/BinCountBox.h"
+#include "app/BusyIndicator.h"
 #include "app/CheckEdit.h"
 #include "app/FixedListComboBox.h"
 #include "app/PageControl.h"
@@ -451,7 +453,8 @@ QString FirstLocalFile(const QMimeData *data)
 
 void TForm1::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!FirstLocalFile(event->mimeData()).isEmpty())
+    // While a long build paints the window, a drop would start a second one inside it.
+    if (!Busy && !FirstLocalFile(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
@@ -462,8 +465,28 @@ void TForm1::dropEvent(QDropEvent *event)
         return;
     event->acceptProposedAction();
     // The drag source waits until this event returns: the file is read, and any error shown, after that.
-    QMetaObject::invokeMethod(
-        this, [this, path] { Command([this, path] { WMDropFiles(path); }); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this, path] { LoadDroppedFile(path); }, Qt::QueuedConnection);
+}
+
+void TForm1::LoadDroppedFile(const QString &path)
+{
+    if (Busy) { // the drop came while a long build was painting the window: it loads after that build
+        QTimer::singleShot(50, this, [this, path] { LoadDroppedFile(path); });
+        return;
+    }
+    Command([this, path] { WMDropFiles(path); });
+}
+
+void TForm1::ReportReading(double fraction)
+{
+    if (Busy)
+        Busy->report(tf::BusyIndicator::Phase::Reading, fraction);
+}
+
+void TForm1::ReportBuilding(double fraction)
+{
+    if (Busy)
+        Busy->report(tf::BusyIndicator::Phase::Building, fraction);
 }
 
 QString TForm1::ExecuteFileOpenDialog()

@@ -28,6 +28,7 @@ class QWidget;
 
 namespace tf {
 class BinCountBox;
+class BusyIndicator;
 class CheckEdit;
 class RadioGroup;
 } // namespace tf
@@ -166,6 +167,12 @@ protected:
 private:
     friend struct TForm1Probe; // lets tests run a build directly
     class WindowSink;
+
+    // The progress bar of a long read or build, while one runs (see BusyIndicator).
+    tf::BusyIndicator *Busy = nullptr;
+    void ReportReading(double fraction);
+    void ReportBuilding(double fraction);
+    void LoadDroppedFile(const QString &path);
 
     void FormCreate();
     void FormClose();

@@ -59,7 +59,7 @@ void timeOpen(const char *label, const QByteArray &bytes)
     for (int run = 0; run < kRuns; ++run) {
         QElapsedTimer timer;
         timer.start();
-        const tf::LineList lines = tf::SplitLines(tf::DecodeFileText(bytes, "CP932"));
+        const tf::LineList lines = tf::LinesFromFileBytes(bytes, "CP932");
         const double ms = double(timer.nsecsElapsed()) / 1e6;
         lineCount = lines.size();
         if (run == 0)

@@ -1,7 +1,9 @@
-// Build speed of the histogram engine on generated spreadsheet-sized input.
+// Build speed of the histogram engine on generated spreadsheet-sized input, and the whole path from a
+// file on disk (--file, --short-lines).
 // Prints, per data set, the first build (lines to counts and statistics lines), a rebuild after a
 // settings change, and the peak memory so far. The last line sums up the 1,000,000-row set.
 #include "bench/ExportBench.h"
+#include "bench/FileRun.h"
 #include "bench/OpenPhase.h"
 #include "bench/PaintBench.h"
 #include "engine/Build.h"
@@ -9,35 +11,19 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <sys/resource.h>
 #include <time.h>
 #include <vector>
 
 namespace {
-
-class CountingSink : public tf::BuildSink {
-public:
-    long long counted = 0;
-    void ClearForBuild(bool, bool) override {}
-    void CreateSeries(int, bool) override {}
-    void SetSeriesTitles(const QStringList &) override {}
-    void SetBinAxisMinimum(double) override {}
-    void SetBinAxisMaximum(double) override {}
-    void SetKukanValueText(const QString &) override {}
-    void AddSeriesPoints(int, const std::vector<double> &, const std::vector<int> &counts) override
-    {
-        for (int c : counts)
-            counted += c;
-    }
-    void SetRangeTexts(const QString &, const QString &) override {}
-    void AddStatisticsLine(const QString &) override {}
-    void SetStatusText(const QString &) override {}
-};
 
 struct Rng { // xorshift64*: fast and the same data on every run
     std::uint64_t s = 0x9E3779B97F4A7C15ull;
@@ -80,22 +66,9 @@ QByteArray generate(long rows, int columns)
     return text;
 }
 
-tf::LineList toLines(const QByteArray &utf8)
+tf::LineList toLines(QByteArray utf8)
 {
-    QString text = QString::fromLatin1(utf8); // the generated text is ASCII
-    std::vector<tf::LineList::Range> ranges;
-    ranges.reserve(size_t(utf8.count('\n')) + 1);
-    qsizetype begin = 0;
-    const char16_t *p = reinterpret_cast<const char16_t *>(text.utf16());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (p[i] == u'\n') {
-            ranges.push_back({begin, i});
-            begin = i + 1;
-        }
-    }
-    if (begin < text.size())
-        ranges.push_back({begin, text.size()});
-    return tf::LineList::fromRanges(std::move(text), std::move(ranges));
+    return tf::LineList::fromUtf8(std::move(utf8)); // the generated text is ASCII and ends with a break
 }
 
 // CPU time of this process: less disturbed than wall time when other work shares the machine.
@@ -122,11 +95,10 @@ Figures measure(const char *name, QByteArray utf8, long rows)
 {
     const double mb = double(utf8.size()) / 1e6;
     tf::EngineState state;
-    state.DataList = toLines(utf8);
-    utf8 = QByteArray(); // the text lives on in DataList only
+    state.DataList = toLines(std::move(utf8)); // the text lives on in DataList only
     const tf::NumberFormat fmt; // the generated numbers use a period
     tf::BuildControls controls;
-    CountingSink sink;
+    bench::KeepingSink sink;
 
     QElapsedTimer t;
     double cpu = cpuMs();
@@ -171,6 +143,21 @@ int main(int argc, char **argv)
         RunPaintBench();
         return 0;
     }
+    // --file PATH: the whole path on one file. --short-lines MB: the same on a file of MB megabytes of
+    // one-digit lines, written first to a temporary file.
+    if (argc == 3 && std::strcmp(argv[1], "--file") == 0)
+        return RunFile(QString::fromLocal8Bit(argv[2]));
+    if (argc == 3 && std::strcmp(argv[1], "--short-lines") == 0) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("short-lines.txt"));
+        WriteShortLines(path, std::atoi(argv[2]));
+        return RunFile(path);
+    }
+    if (argc != 1) {
+        std::fprintf(stderr, "usage: %s [export | paint | --file PATH | --short-lines MB]\n", argv[0]);
+        return 2;
+    }
+
     QByteArray big = generate(1000000, 4);
 
     RunOpenPhase(big);

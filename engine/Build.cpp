@@ -1,9 +1,9 @@
 #include "engine/Build.h"
 
 #include "engine/Error.h"
-#include "engine/LargeArray.h"
 #include "engine/Messages.h"
 #include "engine/Scale.h"
+#include "engine/TableCache.h"
 #include "engine/Summary.h"
 
 #include <algorithm>
@@ -54,17 +54,15 @@ inline Pair loadPair(const double *p)
     return v;
 }
 
-// Fills serdata[q] with the cached column times mag (no reallocation on a rebuild of the same size)
-// and takes count, mean, largest and smallest value in the same pass.
-ColumnStats scaleColumn(const std::vector<double> &source, double mag, Tdd &target)
+// Multiplies a column as read by mag, in place, and takes count, mean, largest and smallest value
+// in the same pass.
+ColumnStats scaleColumn(Tdd &column, double mag)
 {
-    const size_t n = source.size();
-    ReserveLarge(target, n);
-    target.resize(n);
+    const size_t n = column.size();
     if (n == 0) // every column holds the cell of the first data row; kept safe all the same
         return ColumnStats{};
-    const double *s = source.data();
-    double *t = target.data();
+    const double *s = column.data();
+    double *t = column.data();
     const Pair m = {mag, mag};
     Pair acc = {0, 0};
     Pair hi = {s[0] * mag, s[0] * mag};
@@ -153,6 +151,27 @@ QStringList NonNumberCellLines(const NonNumberCells &cells, const QStringList &t
 
 } // namespace
 
+TableCacheSlot::TableCacheSlot() : m_cache(std::make_unique<TableCache>()) {}
+TableCacheSlot::~TableCacheSlot() = default;
+TableCacheSlot::TableCacheSlot(const TableCacheSlot &) : TableCacheSlot() {}
+TableCacheSlot &TableCacheSlot::operator=(const TableCacheSlot &)
+{
+    *m_cache = TableCache();
+    return *this;
+}
+TableCacheSlot::TableCacheSlot(TableCacheSlot &&other) noexcept : m_cache(std::move(other.m_cache))
+{
+    other.m_cache = std::make_unique<TableCache>();
+}
+TableCacheSlot &TableCacheSlot::operator=(TableCacheSlot &&other) noexcept
+{
+    std::swap(m_cache, other.m_cache);
+    *other.m_cache = TableCache();
+    return *this;
+}
+
+TableCache &TableCacheOf(EngineState &state) { return state.tableCache.get(); }
+
 void BuildHistogram(EngineState &st, const BuildControls &c, BuildSink &sink, const NumberFormat &fmt)
 {
     // 1. Fewer than two lines (counted with the empty ones): nothing changes.
@@ -170,7 +189,7 @@ void BuildHistogram(EngineState &st, const BuildControls &c, BuildSink &sink, co
     st.DataList.removeEmptyLines();
     if (st.DataList.isEmpty())
         throw Error(ListIndexMessage(0));
-    const char16_t delimiter = ChooseDelimiter(st.DataList.at(0));
+    const char16_t delimiter = ChooseDelimiter(st.DataList.bytesAt(0));
 
     // 7. One series per cell of the first line.
     const QStringList firstCells = SplitLine(st.DataList.at(0), delimiter);
@@ -203,7 +222,8 @@ void BuildHistogram(EngineState &st, const BuildControls &c, BuildSink &sink, co
     int columnCount = 0;
     double sample = 0.0;
     {
-        CellCursor cur(st.DataList.at(startRow), delimiter);
+        const QString firstRow = st.DataList.at(startRow);
+        CellCursor cur(firstRow, delimiter);
         QStringView raw;
         bool quoted;
         while (cur.next(raw, quoted)) {
@@ -222,36 +242,39 @@ void BuildHistogram(EngineState &st, const BuildControls &c, BuildSink &sink, co
     if (!manualRange)
         ComputeScale(st.mag, st.tani, sample);
 
-    // 11. Column values into serdata; the text is read again only when DataList has changed.
-    TableCache &cache = st.tableCache;
+    // 11. Column values into serdata; the text is read again only when DataList, the reading or the
+    // magnification has changed.
+    TableCache &cache = st.tableCache.get();
     const bool cacheHit = cache.valid && cache.generation == st.DataList.generation()
         && cache.decimal == fmt.decimal && cache.delimiter == delimiter && cache.startRow == startRow
-        && cache.columnCount == columnCount && sameBits(cache.lastNumberBefore, lastNumber);
-    if (!cacheHit) {
+        && cache.columnCount == columnCount && sameBits(cache.lastNumberBefore, lastNumber)
+        && sameBits(cache.mag, st.mag);
+    std::vector<ColumnStats> stats;
+    if (cacheHit) {
+        stats = cache.stats;
+    } else {
+        // Invalid while serdata is being rewritten: an overflow stops the build half way.
         cache.valid = false;
-        cache.scaledValid = false;
-        ReadColumns(st.DataList, startRow, columnCount, delimiter, fmt.decimal, lastNumber, cache.columns,
-                    &cache.nonNumbers);
+        // Read into the entries this build replaces (their room reused); the others keep their arrays.
+        std::array<Tdd, MaxColumns> read;
+        for (int q = 0; q < columnCount; ++q)
+            read[size_t(q)] = std::move(st.serdata[size_t(q)]);
+        ReadColumns(st.DataList, startRow, columnCount, delimiter, fmt.decimal, lastNumber, read,
+                    &cache.nonNumbers, [&sink](double fraction) { sink.ReadProgress(fraction); });
+        for (int q = 0; q < columnCount; ++q)
+            st.serdata[size_t(q)] = std::move(read[size_t(q)]);
+        stats.resize(size_t(columnCount));
+        for (int q = 0; q < columnCount; ++q)
+            stats[size_t(q)] = scaleColumn(st.serdata[size_t(q)], st.mag);
         cache.generation = st.DataList.generation();
         cache.decimal = fmt.decimal;
         cache.delimiter = delimiter;
         cache.startRow = startRow;
         cache.columnCount = columnCount;
         cache.lastNumberBefore = lastNumber;
+        cache.mag = st.mag;
+        cache.stats = stats;
         cache.valid = true;
-    }
-    std::vector<ColumnStats> stats;
-    if (cache.scaledValid && sameBits(cache.scaledMag, st.mag)) {
-        stats = cache.scaledStats;
-    } else {
-        // Invalid while serdata is being rewritten: an overflow stops the build half way.
-        cache.scaledValid = false;
-        stats.resize(size_t(columnCount));
-        for (int q = 0; q < columnCount; ++q)
-            stats[size_t(q)] = scaleColumn(cache.columns[size_t(q)], st.mag, st.serdata[size_t(q)]);
-        cache.scaledStats = stats;
-        cache.scaledMag = st.mag;
-        cache.scaledValid = true;
     }
 
     // 12. Overall range and widths.

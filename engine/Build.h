@@ -11,30 +11,28 @@
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace tf {
 
 using Tdd = std::vector<double>;
 
-// The parsed table of one DataList, before magnification, so that a rebuild after a settings
-// change does not read the text again. Engine-internal.
-struct TableCache {
-    bool valid = false;
-    std::uint64_t generation = 0;
-    char16_t decimal = 0;
-    char16_t delimiter = 0;
-    qsizetype startRow = 0;
-    int columnCount = 0;
-    double lastNumberBefore = 0.0;
-    std::array<std::vector<double>, MaxColumns> columns;
-    NonNumberCells nonNumbers;
+struct TableCache; // engine internals, engine/TableCache.h
 
-    // serdata already holds these columns times scaledMag (only builds write serdata), with their
-    // count, mean and ends: a rebuild for a new bin count or width then only counts.
-    bool scaledValid = false;
-    double scaledMag = 0.0;
-    std::vector<ColumnStats> scaledStats;
+// Holds what a build keeps for the next one. A copied state starts without it and reads its text anew.
+class TableCacheSlot {
+public:
+    TableCacheSlot();
+    ~TableCacheSlot();
+    TableCacheSlot(const TableCacheSlot &);
+    TableCacheSlot &operator=(const TableCacheSlot &);
+    TableCacheSlot(TableCacheSlot &&) noexcept;
+    TableCacheSlot &operator=(TableCacheSlot &&) noexcept;
+    TableCache &get() { return *m_cache; }
+
+private:
+    std::unique_ptr<TableCache> m_cache;
 };
 
 struct EngineState { // fields of TForm1, held here so the engine is testable without a window
@@ -46,7 +44,7 @@ struct EngineState { // fields of TForm1, held here so the engine is testable wi
     bool ManualDivFlag = false;
     bool MBunkatuFlag = false;
 
-    TableCache tableCache; // keyed on DataList.generation() and the decimal separator
+    TableCacheSlot tableCache;
 };
 
 struct BuildControls { // what the build reads from the window's controls
@@ -76,6 +74,9 @@ public:
     virtual void SetStatusText(const QString &text) = 0;
     // Last, and only when some data cells were not numbers: the note and one line for each of the
     // first ones (at most NonNumberCells::CellsKept, top to bottom).
+    // While the columns are read on other threads, called now and then on the calling thread with the
+    // share of rows read (0 to 1), so that the window can show it.
+    virtual void ReadProgress(double fraction) { (void)fraction; }
     virtual void SetNonNumberNote(const QString &note, const QStringList &cells)
     {
         (void)note;

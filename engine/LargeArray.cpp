@@ -13,12 +13,20 @@ void ReserveLarge(std::vector<double> &v, std::size_t n)
     if (v.capacity() >= n)
         return;
     v.reserve(n);
+    AdviseLarge(v.data(), n * sizeof(double));
+}
+
+void AdviseLarge(void *data, std::size_t bytes)
+{
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
     constexpr std::uintptr_t hugePage = std::uintptr_t(2) << 20;
-    const std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(v.data()) + hugePage - 1) & ~(hugePage - 1);
-    const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(v.data() + n) & ~(hugePage - 1);
+    const std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(data) + hugePage - 1) & ~(hugePage - 1);
+    const std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(hugePage - 1);
     if (end > begin) // only a hint: the pages not yet touched may come as huge pages
         madvise(reinterpret_cast<void *>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)bytes;
 #endif
 }
 

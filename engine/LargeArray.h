@@ -8,4 +8,7 @@ namespace tf {
 // Reserves room for n values (the contents stay as they are).
 void ReserveLarge(std::vector<double> &v, std::size_t n);
 
+// The same hint for any large buffer not yet written (a file's bytes read from disk).
+void AdviseLarge(void *data, std::size_t bytes);
+
 } // namespace tf

@@ -2,87 +2,290 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tf {
 
 namespace {
+
 std::uint64_t nextGeneration()
 {
     static std::atomic<std::uint64_t> counter{0};
     return ++counter;
 }
+
+bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c < 0xDC00; }
+bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c < 0xE000; }
+
+char *encodeUnits(const char16_t *p, qsizetype n, char *w)
+{
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = p[i];
+        if (c < 0x80) {
+            *w++ = char(c);
+        } else if (c < 0x800) {
+            *w++ = char(0xC0 | c >> 6);
+            *w++ = char(0x80 | (c & 0x3F));
+        } else if (isHighSurrogate(c) && i + 1 < n && isLowSurrogate(p[i + 1])) {
+            const char32_t u = 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(p[i + 1]) - 0xDC00);
+            ++i;
+            *w++ = char(0xF0 | u >> 18);
+            *w++ = char(0x80 | ((u >> 12) & 0x3F));
+            *w++ = char(0x80 | ((u >> 6) & 0x3F));
+            *w++ = char(0x80 | (u & 0x3F));
+        } else { // lone surrogates too, as their own three bytes
+            *w++ = char(0xE0 | c >> 12);
+            *w++ = char(0x80 | ((c >> 6) & 0x3F));
+            *w++ = char(0x80 | (c & 0x3F));
+        }
+    }
+    return w;
+}
+
+bool allAscii(const char *p, qsizetype n)
+{
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    for (; i + 16 <= n; i += 16)
+        if (_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i))) != 0)
+            return false;
+#endif
+    for (; i < n; ++i)
+        if (static_cast<unsigned char>(p[i]) >= 0x80)
+            return false;
+    return true;
+}
+
 } // namespace
+
+QByteArray EncodeLineText(QStringView text)
+{
+    QByteArray out(text.size() * 3 + 1, Qt::Uninitialized); // room for the LF a last line may need
+    char *end = encodeUnits(reinterpret_cast<const char16_t *>(text.utf16()), text.size(), out.data());
+    out.truncate(end - out.constData());
+    return out;
+}
+
+QString DecodeLineText(QByteArrayView bytes)
+{
+    const char *p = bytes.data();
+    const qsizetype n = bytes.size();
+    if (allAscii(p, n))
+        return QString::fromLatin1(p, n);
+    QString out(n, Qt::Uninitialized);
+    char16_t *w = reinterpret_cast<char16_t *>(out.data());
+    qsizetype i = 0;
+    while (i < n) {
+        const unsigned char b = static_cast<unsigned char>(p[i]);
+        const auto cont = [&](qsizetype k) { return i + k < n ? char32_t(static_cast<unsigned char>(p[i + k]) & 0x3F) : 0; };
+        if (b < 0x80) {
+            *w++ = b;
+            i += 1;
+        } else if (b >= 0xF0) {
+            const char32_t u = (char32_t(b & 0x07) << 18 | cont(1) << 12 | cont(2) << 6 | cont(3)) - 0x10000;
+            *w++ = char16_t(0xD800 + (u >> 10));
+            *w++ = char16_t(0xDC00 + (u & 0x3FF));
+            i += 4;
+        } else if (b >= 0xE0) {
+            *w++ = char16_t((b & 0x0F) << 12 | cont(1) << 6 | cont(2));
+            i += 3;
+        } else if (b >= 0xC0) {
+            *w++ = char16_t((b & 0x1F) << 6 | cont(1));
+            i += 2;
+        } else { // no lead byte: the bytes come checked, so this only keeps a stray byte visible
+            *w++ = u'\uFFFD';
+            i += 1;
+        }
+    }
+    out.truncate(w - reinterpret_cast<char16_t *>(out.data()));
+    return out;
+}
 
 void LineList::touch() { m_generation = nextGeneration(); }
 
 LineList::LineList(const QStringList &lines)
 {
-    qsizetype total = 0;
+    qsizetype units = 0;
     for (const QString &l : lines)
-        total += l.size();
-    m_text.reserve(total);
-    m_ranges.reserve(size_t(lines.size()));
+        units += l.size() + 1;
+    QByteArray bytes(units * 3, Qt::Uninitialized);
+    char *w = bytes.data();
     for (const QString &l : lines) {
-        const qsizetype b = m_text.size();
-        m_text.append(l);
-        m_ranges.push_back({b, m_text.size()});
+        w = encodeUnits(reinterpret_cast<const char16_t *>(l.utf16()), l.size(), w);
+        *w++ = '\n';
     }
+    bytes.truncate(w - bytes.constData());
+    m_bytes = std::move(bytes);
+    index();
     touch();
 }
 
-LineList LineList::fromRanges(QString text, std::vector<Range> ranges)
+LineList LineList::fromRanges(const QString &text, const std::vector<Range> &ranges)
 {
+    QStringList lines;
+    lines.reserve(qsizetype(ranges.size()));
+    for (const Range &r : ranges)
+        lines.append(text.mid(r.begin, r.end - r.begin));
+    return LineList(lines);
+}
+
+LineList LineList::fromUtf8(QByteArray bytes, qsizetype begin)
+{
+    qsizetype n = bytes.size();
+    // CR LF and a lone CR become one LF; from the first CR on the bytes move down in place.
+    if (const void *found = std::memchr(bytes.constData() + begin, '\r', size_t(n - begin))) {
+        const qsizetype at = static_cast<const char *>(found) - bytes.constData();
+        char *p = bytes.data();
+        char *w = p + at;
+        char *cr = w;
+        const char *r = cr;
+        const char *end = p + n;
+        while (r < end) {
+            const char *next = static_cast<const char *>(std::memchr(r, '\r', size_t(end - r)));
+            if (!next)
+                next = end;
+            if (w != r)
+                std::memmove(w, r, size_t(next - r));
+            w += next - r;
+            r = next;
+            if (r < end) {
+                *w++ = '\n';
+                ++r;
+                if (r < end && *r == '\n')
+                    ++r;
+            }
+        }
+        n = w - p;
+        bytes.truncate(n);
+    }
+    if (n > begin && bytes.constData()[n - 1] != '\n')
+        bytes.append('\n');
     LineList l;
-    l.m_text = std::move(text);
-    l.m_ranges = std::move(ranges);
+    l.m_bytes = std::move(bytes);
+    l.m_begin = begin;
+    l.index();
     l.touch();
     return l;
+}
+
+void LineList::index()
+{
+    m_marks.clear();
+    m_count = 0;
+    m_emptyCount = 0;
+    const char *p = m_bytes.constData();
+    const qsizetype n = m_bytes.size();
+    qsizetype lineStart = m_begin;
+    qsizetype count = 0, empty = 0;
+    std::vector<qsizetype> marks;
+    marks.reserve(size_t(std::max<qsizetype>(0, n - m_begin) / (MarkStride * 8)) + 1);
+    auto onBreak = [&](qsizetype pos) {
+        if ((count & (MarkStride - 1)) == 0)
+            marks.push_back(lineStart);
+        empty += pos == lineStart;
+        ++count;
+        lineStart = pos + 1;
+    };
+    qsizetype i = m_begin;
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; i + 16 <= n; i += 16) {
+        unsigned mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i)), lf)));
+        while (mask) {
+            onBreak(i + std::countr_zero(mask));
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; i < n; ++i)
+        if (p[i] == '\n')
+            onBreak(i);
+    m_count = count;
+    m_emptyCount = empty;
+    m_marks = std::move(marks);
+}
+
+const char *LineList::lineBegin(qsizetype i) const
+{
+    const char *p = m_bytes.constData() + m_marks[size_t(i / MarkStride)];
+    for (qsizetype k = i % MarkStride; k > 0; --k)
+        p = static_cast<const char *>(std::memchr(p, '\n', size_t(textEnd() - p))) + 1;
+    return p;
+}
+
+QByteArrayView LineList::bytesAt(qsizetype i) const
+{
+    const char *b = lineBegin(i);
+    const char *e = static_cast<const char *>(std::memchr(b, '\n', size_t(textEnd() - b)));
+    return QByteArrayView(b, e - b);
 }
 
 QStringList LineList::toStringList() const
 {
     QStringList out;
     out.reserve(size());
-    for (qsizetype i = 0; i < size(); ++i)
-        out.append(line(i));
+    const char *p = m_bytes.constData() + m_begin;
+    for (qsizetype i = 0; i < size(); ++i) {
+        const char *e = static_cast<const char *>(std::memchr(p, '\n', size_t(textEnd() - p)));
+        out.append(DecodeLineText(QByteArrayView(p, e - p)));
+        p = e + 1;
+    }
     return out;
 }
 
 void LineList::clear()
 {
-    m_text.clear();
-    m_ranges.clear();
+    m_bytes = QByteArray();
+    m_begin = 0;
+    m_count = 0;
+    m_emptyCount = 0;
+    m_marks.clear();
+    m_marks.shrink_to_fit();
     touch();
 }
 
 void LineList::append(QStringView line)
 {
-    if (line.isEmpty())
-        m_noEmptyLines = false;
-    const qsizetype b = m_text.size();
-    m_text.append(line);
-    m_ranges.push_back({b, m_text.size()});
+    if ((m_count & (MarkStride - 1)) == 0)
+        m_marks.push_back(m_bytes.size());
+    m_emptyCount += line.isEmpty();
+    ++m_count;
+    m_bytes += EncodeLineText(line);
+    m_bytes += '\n';
     touch();
 }
 
 void LineList::removeEmptyLines()
 {
-    if (m_noEmptyLines)
+    if (m_emptyCount == 0)
         return;
-    m_ranges.erase(std::remove_if(m_ranges.begin(), m_ranges.end(),
-                                  [](const Range &r) { return r.begin == r.end; }),
-                   m_ranges.end());
-    m_noEmptyLines = true;
+    char *p = m_bytes.data();
+    const qsizetype n = m_bytes.size();
+    qsizetype w = m_begin;
+    qsizetype r = m_begin;
+    while (r < n) {
+        const char *e = static_cast<const char *>(std::memchr(p + r, '\n', size_t(n - r)));
+        const qsizetype len = e - (p + r) + 1;
+        if (len > 1) {
+            if (w != r)
+                std::memmove(p + w, p + r, size_t(len));
+            w += len;
+        }
+        r += len;
+    }
+    m_bytes.truncate(w);
+    index();
 }
 
 bool LineList::operator==(const LineList &other) const
 {
-    if (size() != other.size())
-        return false;
-    for (qsizetype i = 0; i < size(); ++i)
-        if (at(i) != other.at(i))
-            return false;
-    return true;
+    return size() == other.size()
+        && QByteArrayView(m_bytes).sliced(m_begin) == QByteArrayView(other.m_bytes).sliced(other.m_begin);
 }
 
 } // namespace tf

@@ -26,7 +26,18 @@ NumberFormat NumberFormat::system()
 
 namespace {
 
-inline bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+template <typename Char>
+inline bool isDigit(Char c) { return c >= Char('0') && c <= Char('9'); }
+
+// Whether c ends the text being read: the stop unit, and on UTF-8 bytes also the LF that ends every line.
+template <typename Char>
+inline bool isStop(Char c, char16_t stop)
+{
+    if constexpr (sizeof(Char) == 1)
+        return c == char(stop) || c == '\n';
+    else
+        return c == stop;
+}
 
 // Decimal exponent of the leading significant digit of an ASCII number "[-]digits[.digits][e[-]digits]",
 // saturated; only used to tell overflow from underflow.
@@ -64,15 +75,15 @@ long long leadingExponent(const char *b, const char *e)
 // ASCII form from_chars reads into buf, which must hold n + 2 characters. The text ends at n, or
 // with StopAtUnit at the first `stop` unit, whose position goes to `used`. Returns the end of the
 // written text, or nullptr when the text is not a number.
-template <bool StopAtUnit>
-inline char *toAscii(const char16_t *p, qsizetype n, char16_t decimal, char16_t stop, char *buf, qsizetype &used)
+template <bool StopAtUnit, typename Char>
+inline char *toAscii(const Char *p, qsizetype n, char16_t decimal, char16_t stop, char *buf, qsizetype &used)
 {
     char *w = buf;
     qsizetype i = 0;
-    while (i < n && p[i] == u' ')
+    while (i < n && p[i] == Char(' '))
         ++i;
-    if (i < n && (p[i] == u'+' || p[i] == u'-')) {
-        if (p[i] == u'-')
+    if (i < n && (p[i] == Char('+') || p[i] == Char('-'))) {
+        if (p[i] == Char('-'))
             *w++ = '-';
         ++i;
     }
@@ -80,7 +91,7 @@ inline char *toAscii(const char16_t *p, qsizetype n, char16_t decimal, char16_t 
     while (i < n && isDigit(p[i]))
         *w++ = char(p[i++]);
     // The delimiter wins over a decimal separator of the same character: it ends the cell.
-    if (i < n && p[i] == decimal && !(StopAtUnit && p[i] == stop)) {
+    if (i < n && char16_t(p[i]) == decimal && !(StopAtUnit && isStop(p[i], stop))) {
         if (i == intBegin)
             *w++ = '0'; // ".5" and "." in the form from_chars accepts
         *w++ = '.';
@@ -90,12 +101,12 @@ inline char *toAscii(const char16_t *p, qsizetype n, char16_t decimal, char16_t 
     } else if (i == intBegin) {
         return nullptr; // neither a digit nor the separator
     }
-    if (i < n && (p[i] == u'e' || p[i] == u'E')) {
+    if (i < n && (p[i] == Char('e') || p[i] == Char('E'))) {
         ++i;
         char *const mark = w;
         *w++ = 'e';
-        if (i < n && (p[i] == u'+' || p[i] == u'-')) {
-            if (p[i] == u'-')
+        if (i < n && (p[i] == Char('+') || p[i] == Char('-'))) {
+            if (p[i] == Char('-'))
                 *w++ = '-';
             ++i;
         }
@@ -105,10 +116,10 @@ inline char *toAscii(const char16_t *p, qsizetype n, char16_t decimal, char16_t 
         if (i == digitsBegin) // no exponent digits: exponent 0
             w = mark;
     }
-    while (i < n && p[i] == u' ')
+    while (i < n && p[i] == Char(' '))
         ++i;
     used = i;
-    if (i == n || (StopAtUnit && p[i] == stop))
+    if (i == n || (StopAtUnit && isStop(p[i], stop)))
         return w;
     return nullptr;
 }
@@ -155,7 +166,8 @@ inline bool convert(const char *buf, const char *end, double &out)
     return true;
 }
 
-bool readLongNumber(const char16_t *p, qsizetype n, char16_t decimal, double &out)
+template <typename Char>
+bool readLongNumber(const Char *p, qsizetype n, char16_t decimal, double &out)
 {
     std::string buf(size_t(n) + 2, '\0');
     qsizetype used;
@@ -165,9 +177,8 @@ bool readLongNumber(const char16_t *p, qsizetype n, char16_t decimal, double &ou
 
 constexpr qsizetype ShortText = 60; // fits the stack buffer below with room for the added characters
 
-} // namespace
-
-bool ReadNumberUnits(const char16_t *p, qsizetype n, char16_t decimal, double &out)
+template <typename Char>
+bool readUnits(const Char *p, qsizetype n, char16_t decimal, double &out)
 {
     if (n > ShortText)
         return readLongNumber(p, n, decimal, out);
@@ -175,6 +186,33 @@ bool ReadNumberUnits(const char16_t *p, qsizetype n, char16_t decimal, double &o
     qsizetype used;
     const char *end = toAscii<false>(p, n, decimal, 0, buf, used);
     return end && convert(buf, end, out);
+}
+
+} // namespace
+
+bool ReadNumberUnits(const char16_t *p, qsizetype n, char16_t decimal, double &out)
+{
+    return readUnits(p, n, decimal, out);
+}
+
+bool ReadNumberBytes(const char *p, qsizetype n, char16_t decimal, double &out)
+{
+    return readUnits(p, n, decimal, out);
+}
+
+const char *ReadNumberInLine(const char *p, char16_t decimal, char16_t stop, double &out)
+{
+    char buf[ShortText + 4];
+    qsizetype used = 0;
+    // The line's LF stops every loop of the syntax check, so the window never reads past the line.
+    const char *end = toAscii<true>(p, ShortText, decimal, stop, buf, used);
+    if (end && used < ShortText) [[likely]]
+        return convert(buf, end, out) ? p + used : nullptr;
+    // A long cell, or one the window cut short: find its end and read it whole.
+    qsizetype e = 0;
+    while (!isStop(p[e], stop))
+        ++e;
+    return readUnits(p, e, decimal, out) ? p + e : nullptr;
 }
 
 qsizetype ReadNumberUntil(const char16_t *p, qsizetype n, char16_t decimal, char16_t stop, double &out)

@@ -20,6 +20,12 @@ std::optional<double> ReadNumber(QStringView text, const NumberFormat &fmt);
 
 // Same rules on raw UTF-16 units; the hot loop of table reading uses it to avoid building views.
 bool ReadNumberUnits(const char16_t *text, qsizetype size, char16_t decimal, double &out);
+// The same on the UTF-8 bytes of DataList (the decimal separator compared as one byte; callers pass
+// only an ASCII one).
+bool ReadNumberBytes(const char *text, qsizetype size, char16_t decimal, double &out);
+// Reads the cell that starts at text and ends at the first `stop` byte or at the LF that ends every
+// line of DataList, and gives that end, or nullptr when the cell is not a number.
+const char *ReadNumberInLine(const char *text, char16_t decimal, char16_t stop, double &out);
 // Reads the number that ends at the first `stop` unit (or at size) and gives that unit's position,
 // or -1 when the text up to the stop is not a number. Lets a cell be scanned and read in one pass.
 qsizetype ReadNumberUntil(const char16_t *text, qsizetype size, char16_t decimal, char16_t stop, double &out);

@@ -4,7 +4,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <atomic>
+#include <chrono>
+#include <cstring>
 #include <limits>
+#include <thread>
 
 namespace tf {
 
@@ -52,67 +56,247 @@ char16_t ChooseDelimiter(QStringView firstLine)
     return firstLine.contains(u'\t') ? u'\t' : u',';
 }
 
+char16_t ChooseDelimiter(QByteArrayView firstLine)
+{
+    return firstLine.contains('\t') ? u'\t' : u',';
+}
+
+namespace {
+
+// NaN marks a cell that is not a number (number reading never yields NaN); the substitute depends
+// on column order across all rows, so it is filled in once the rows are read.
+constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
+
+// What one block of rows found; the blocks are joined in row order afterwards.
+struct Block {
+    qsizetype rowBegin = 0; // data rows, counted from startRow
+    qsizetype rowEnd = 0;
+    const char *text = nullptr; // where row rowBegin begins
+    std::array<qsizetype, MaxColumns> end{};     // the first row of the block without cell q, else rowEnd
+    std::array<qsizetype, MaxColumns> missing{}; // cells that were no number, before end
+    std::array<double, MaxColumns> lastNumber{};
+    std::array<bool, MaxColumns> anyNumber{};
+    std::vector<std::pair<qsizetype, int>> firstMissing; // (row, column), at most CellsKept per column
+
+    void found(int q, qsizetype row, double v, bool isNumber, double *const *cols)
+    {
+        const size_t c = size_t(q);
+        if (isNumber) [[likely]] {
+            lastNumber[c] = v;
+            anyNumber[c] = true;
+        } else {
+            v = notANumber;
+            if (missing[c]++ < NonNumberCells::CellsKept)
+                firstMissing.emplace_back(row, q);
+        }
+        cols[c][row] = v;
+    }
+};
+
+// Reads one block's rows on the UTF-8 bytes of DataList, the columns side by side, writing each cell's
+// number (NaN for a cell that is none) at its row. `done` counts the rows read, for the progress shown.
+void readBlock(Block &b, int count, char delimiter, char16_t decimal, double *const *cols,
+               std::atomic<qsizetype> *done)
+{
+    const char *p = b.text;
+    int active = count;
+    b.end.fill(b.rowEnd);
+    constexpr qsizetype ReportEvery = 1 << 16;
+    qsizetype unreported = 0;
+    for (qsizetype r = b.rowBegin; r < b.rowEnd && active > 0; ++r) {
+        int q = 0;
+        bool pendingEmpty = false;
+        for (; q < active; ++q) {
+            double v = 0.0;
+            bool isNumber;
+            if (pendingEmpty) {
+                pendingEmpty = false;
+                isNumber = false;
+            } else if (*p == '\n') {
+                break; // this row ends column q and every column after it
+            } else if (*p == '"') {
+                const char *content = ++p;
+                for (;;) { // to the closing quote, pairs of quotes inside; without one, to the line's end
+                    while (*p != '"' && *p != '\n')
+                        ++p;
+                    if (*p == '"' && p[1] == '"') {
+                        p += 2;
+                        continue;
+                    }
+                    break;
+                }
+                isNumber = ReadNumberBytes(content, p - content, decimal, v);
+                if (*p == '"')
+                    ++p; // characters up to the next delimiter make a cell of their own
+            } else if (const char *e = ReadNumberInLine(p, decimal, char16_t(delimiter), v)) {
+                p = e;
+                isNumber = true;
+            } else {
+                while (*p != delimiter && *p != '\n')
+                    ++p;
+                isNumber = false;
+            }
+            if (*p == delimiter) {
+                ++p;
+                pendingEmpty = *p == '\n'; // a delimiter at the end leaves one more, empty cell
+            }
+            b.found(q, r, v, isNumber, cols);
+        }
+        for (int k = q; k < active; ++k)
+            b.end[size_t(k)] = r;
+        active = std::min(active, q);
+        while (*p != '\n') // cells past the column count are not read
+            ++p;
+        ++p;
+        if (done && ++unreported == ReportEvery) {
+            done->fetch_add(unreported, std::memory_order_relaxed);
+            unreported = 0;
+        }
+    }
+    if (done)
+        done->fetch_add(unreported, std::memory_order_relaxed);
+}
+
+// The same on the lines as text: only for a decimal separator that is no single byte.
+void readBlockAsText(Block &b, const LineList &lines, qsizetype startRow, int count, char16_t delimiter,
+                     char16_t decimal, double *const *cols)
+{
+    int active = count;
+    b.end.fill(b.rowEnd);
+    for (qsizetype r = b.rowBegin; r < b.rowEnd && active > 0; ++r) {
+        const QString line = lines.at(startRow + r);
+        CellCursor cur(line, delimiter);
+        int q = 0;
+        for (; q < active; ++q) {
+            double v = 0.0;
+            bool isNumber;
+            if (!cur.nextNumber(decimal, v, isNumber))
+                break;
+            b.found(q, r, v, isNumber, cols);
+        }
+        for (int k = q; k < active; ++k)
+            b.end[size_t(k)] = r;
+        active = std::min(active, q);
+    }
+}
+
+// Rows below this are read on the calling thread alone: threads would cost more than they save.
+constexpr qsizetype ParallelRows = qsizetype(1) << 15;
+
+unsigned threadsFor(qsizetype rows)
+{
+    if (rows < ParallelRows)
+        return 1;
+    return std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+}
+
+} // namespace
+
 void ReadColumns(const LineList &lines, qsizetype startRow, int columnCount, char16_t delimiter,
                  char16_t decimal, double lastNumberBefore,
-                 std::array<std::vector<double>, MaxColumns> &columns, NonNumberCells *nonNumbers)
+                 std::array<std::vector<double>, MaxColumns> &columns, NonNumberCells *nonNumbers,
+                 const std::function<void(double)> &progress)
 {
-    // NaN marks a cell that is not a number (number reading never yields NaN); the
-    // substitute depends on column order, so it is filled in after the single pass over the rows.
-    constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
     const int count = std::min(columnCount, MaxColumns);
-    const size_t rows = size_t(std::max<qsizetype>(0, lines.size() - startRow));
-    for (int q = 0; q < MaxColumns; ++q) {
+    const qsizetype rows = std::max<qsizetype>(0, lines.size() - startRow);
+    for (int q = count; q < MaxColumns; ++q)
         columns[size_t(q)].clear();
-        if (q < count)
-            ReserveLarge(columns[size_t(q)], rows);
-    }
-    std::array<qsizetype, MaxColumns> missing{};
-    std::vector<NonNumberCell> first;
-    int active = count;
-    for (qsizetype r = startRow; r < lines.size() && active > 0; ++r) {
-        CellCursor cur(lines.at(r), delimiter);
-        for (int q = 0; q < active; ++q) {
-            double v;
-            bool isNumber;
-            if (!cur.nextNumber(decimal, v, isNumber)) {
-                active = q; // this row ends column q and every column after it
-                break;
-            }
-            if (!isNumber) [[unlikely]] {
-                v = notANumber;
-                if (missing[size_t(q)]++ < NonNumberCells::CellsKept)
-                    first.push_back({r - startRow, q, QString(), 0.0});
-            }
-            columns[size_t(q)].push_back(v);
-        }
-    }
-    double last = lastNumberBefore;
+    // Each column once at the size of every row; a column that ends early is only cut.
+    std::array<double *, MaxColumns> cols{};
     for (int q = 0; q < count; ++q) {
         std::vector<double> &col = columns[size_t(q)];
-        if (col.size() < col.capacity() / 2)
-            col.shrink_to_fit();
-        if (missing[size_t(q)] == 0) {
-            if (!col.empty())
-                last = col.back();
-            continue;
+        if (col.capacity() < size_t(rows))
+            std::vector<double>().swap(col); // the old values go before the new room is taken
+        else
+            col.clear();
+        ReserveLarge(col, size_t(rows));
+        col.resize(size_t(rows));
+        cols[size_t(q)] = col.data();
+    }
+
+    // Row blocks, one per processor, each beginning where a line begins.
+    const bool asBytes = decimal < 0x80;
+    const unsigned threads = asBytes ? threadsFor(rows) : 1u;
+    std::vector<Block> blocks(threads);
+    for (unsigned k = 0; k < threads; ++k) {
+        Block &b = blocks[k];
+        b.rowBegin = rows * qsizetype(k) / qsizetype(threads);
+        b.rowEnd = rows * qsizetype(k + 1) / qsizetype(threads);
+        b.text = b.rowBegin < b.rowEnd ? lines.lineBegin(startRow + b.rowBegin) : nullptr;
+        b.firstMissing.reserve(size_t(count) * NonNumberCells::CellsKept);
+    }
+    const char delim = char(delimiter);
+    if (!asBytes) {
+        readBlockAsText(blocks[0], lines, startRow, count, delimiter, decimal, cols.data());
+    } else if (threads == 1) {
+        readBlock(blocks[0], count, delim, decimal, cols.data(), nullptr);
+    } else {
+        std::atomic<qsizetype> done{0};
+        std::atomic<unsigned> finished{0};
+        std::vector<std::thread> workers;
+        workers.reserve(threads);
+        for (unsigned k = 0; k < threads; ++k)
+            workers.emplace_back([&, k] {
+                readBlock(blocks[k], count, delim, decimal, cols.data(), &done);
+                finished.fetch_add(1, std::memory_order_release);
+            });
+        while (progress && finished.load(std::memory_order_acquire) < threads) {
+            progress(double(done.load(std::memory_order_relaxed)) / double(rows));
+            std::this_thread::sleep_for(std::chrono::milliseconds(15));
         }
-        for (double &v : col) {
-            if (std::isnan(v))
-                v = last;
-            else
-                last = v;
+        for (std::thread &t : workers)
+            t.join();
+    }
+
+    // The blocks joined in row order: where each column ends, and what its cells that are no
+    // number take (the last number before them, the columns read one after the other).
+    std::array<qsizetype, MaxColumns> missing{};
+    std::vector<NonNumberCell> first;
+    double last = lastNumberBefore;
+    std::vector<double> carryIn(blocks.size());
+    for (int q = 0; q < count; ++q) {
+        const size_t c = size_t(q);
+        qsizetype length = rows;
+        size_t used = blocks.size();
+        for (size_t k = 0; k < blocks.size(); ++k) {
+            const Block &b = blocks[k];
+            carryIn[k] = last;
+            missing[c] += b.missing[c];
+            if (b.anyNumber[c])
+                last = b.lastNumber[c];
+            if (b.end[c] < b.rowEnd) {
+                length = b.end[c];
+                used = k + 1;
+                break;
+            }
         }
+        double *col = cols[c];
+        qsizetype kept = 0;
+        for (size_t k = 0; k < used && missing[c] > 0; ++k) {
+            const Block &b = blocks[k];
+            if (b.missing[c] == 0)
+                continue;
+            double v = carryIn[k];
+            for (qsizetype r = b.rowBegin; r < b.end[c]; ++r) {
+                if (std::isnan(col[r]))
+                    col[r] = v;
+                else
+                    v = col[r];
+            }
+            for (const auto &[row, column] : b.firstMissing)
+                if (column == q && kept < NonNumberCells::CellsKept) {
+                    first.push_back({row, q, QString(), col[row]});
+                    ++kept;
+                }
+        }
+        columns[c].resize(size_t(length));
     }
     if (!nonNumbers)
         return;
     nonNumbers->counts = missing;
-    // Rows were read top to bottom with the columns side by side; the report goes column by column.
-    std::stable_sort(first.begin(), first.end(),
-                     [](const NonNumberCell &a, const NonNumberCell &b) { return a.column < b.column; });
     for (NonNumberCell &cell : first) {
         const QStringList cells = SplitLine(lines.at(startRow + cell.row), delimiter);
         cell.text = cells[cell.column];
-        cell.value = columns[size_t(cell.column)][size_t(cell.row)];
     }
     nonNumbers->first = std::move(first);
 }

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QStringView>
 #include <array>
+#include <functional>
 #include <vector>
 
 namespace tf {
@@ -97,6 +98,7 @@ QString CellText(QStringView raw, bool quoted);
 QStringList SplitLine(QStringView line, char16_t delimiter);
 // Tab when the line holds one anywhere, otherwise comma.
 char16_t ChooseDelimiter(QStringView firstLine);
+char16_t ChooseDelimiter(QByteArrayView firstLine);
 
 // A data cell that was not a number: its data row (0 for the first), column, text and the value it took.
 struct NonNumberCell {
@@ -116,12 +118,15 @@ struct NonNumberCells {
     qsizetype total() const;
 };
 
-// The columns of the data rows from startRow on, before magnification. Column q ends at the first
-// row without a cell q. A cell that is not a number takes the last number read before it, in
-// column order and top to bottom, starting from lastNumberBefore (the readings made earlier in the build).
-// Those cells are counted in nonNumbers when it is given.
+// The columns of the data rows from startRow on, before magnification (the other entries are emptied;
+// the room of every entry is reused when it is large enough). Column q ends at the first row without a cell q. A cell that is
+// not a number takes the last number read before it, in column order and top to bottom, starting from
+// lastNumberBefore (the readings made earlier in the build); those cells are counted in nonNumbers when
+// it is given. Large tables are read in row blocks on every processor, with the same result; meanwhile
+// progress is called on this thread with the share of rows read.
 void ReadColumns(const LineList &lines, qsizetype startRow, int columnCount, char16_t delimiter,
                  char16_t decimal, double lastNumberBefore,
-                 std::array<std::vector<double>, MaxColumns> &columns, NonNumberCells *nonNumbers = nullptr);
+                 std::array<std::vector<double>, MaxColumns> &columns, NonNumberCells *nonNumbers = nullptr,
+                 const std::function<void(double)> &progress = {});
 
 } // namespace tf

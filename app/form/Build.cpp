@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "app/BinCountBox.h"
+#include "app/BusyIndicator.h"
 #include "app/CheckEdit.h"
 #include "chart/Histogram.h"
 
@@ -72,6 +73,7 @@ public:
     void AddStatisticsLine(const QString &line) override { f.Chart1->chart().SubTitle.Text.Add(line); }
     void SetStatusText(const QString &text) override { f.SetStatusText(text); }
     void SetNonNumberNote(const QString &note, const QStringList &cells) override { f.SetNonNumberNote(note, cells); }
+    void ReadProgress(double fraction) override { f.ReportBuilding(fraction); }
 
 private:
     TForm1 &f;
@@ -93,6 +95,7 @@ tf::BuildControls TForm1::ReadBuildControls() const
 
 void TForm1::BuildHistogram()
 {
+    const tf::BusyScope busy(Busy, StatusBar1, Chart1);
     WindowSink sink(*this);
     tf::BuildHistogram(State, ReadBuildControls(), sink, tf::NumberFormat::system());
 }

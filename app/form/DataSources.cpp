@@ -5,7 +5,11 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
+#include <cerrno>
+#include <new>
+
 #include "app/BinCountBox.h"
+#include "app/BusyIndicator.h"
 #include "intake/TextRules.h"
 
 namespace {
@@ -25,9 +29,10 @@ void TForm1::OpenBtnClick()
     const QString path = ExecuteFileOpenDialog();
     if (path.isEmpty())
         return;
+    const tf::BusyScope busy(Busy, StatusBar1, Chart1);
     mag = 1.0;
     // Read fully before assigning: a file that cannot be read leaves the previous data in place.
-    DataList = tf::ReadDataFile(path);
+    DataList = tf::ReadDataFile(path, [this](double f) { ReportReading(f); });
 
     // A changed text runs the bin-count command at once: a build with the count fixed at 10.
     bool countCommandRan = false;
@@ -40,11 +45,16 @@ void TForm1::OpenBtnClick()
     // report it a second time. (With fewer than two lines neither build changes anything.)
     if (countCommandRan && MBunkatuFlag)
         return;
-    BuildHistogram();
+    try {
+        BuildHistogram();
+    } catch (const std::bad_alloc &) {
+        throw tf::CannotOpenError(path, ENOMEM); // a file too large for the memory left
+    }
 }
 
 void TForm1::PasteBtnClick()
 {
+    const tf::BusyScope busy(Busy, StatusBar1, Chart1);
     DataList.clear();
     mag = 1.0;
     QString text = QGuiApplication::clipboard()->text();
@@ -65,10 +75,11 @@ void TForm1::PasteBtnClick()
 
 void TForm1::WMDropFiles(const QString &path)
 {
+    const tf::BusyScope busy(Busy, StatusBar1, Chart1);
     DataList.clear();
     mag = 1.0;
     // A file that cannot be read goes to the general error report; DataList stays empty.
-    DataList = tf::ReadDataFile(path);
+    DataList = tf::ReadDataFile(path, [this](double f) { ReportReading(f); });
     try {
         BuildHistogram();
     } catch (const std::exception &) {

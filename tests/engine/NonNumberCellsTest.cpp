@@ -1,6 +1,7 @@
 // Data cells that are not numbers (spreadsheet copies: thousands separators, percent, dates, empty
 // cells, rows and columns of tabs): a build counts them and lists the first ones, and changes nothing else.
 #include "engine/Build.h"
+#include "engine/TableCache.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -64,7 +65,7 @@ TEST_P(SpreadsheetCopy, CountsAndListsTheCellsThatAreNotNumbers)
         EXPECT_EQ(sink.calls.back(), QStringLiteral("Note")); // after the status text
     }
     for (size_t q = 0; q < c.perColumn.size(); ++q)
-        EXPECT_EQ(st.tableCache.nonNumbers.counts[q], c.perColumn[q]) << "column " << q;
+        EXPECT_EQ(TableCacheOf(st).nonNumbers.counts[q], c.perColumn[q]) << "column " << q;
 
     // A rebuild that reuses the read table reports the same cells.
     NoteSink again;

@@ -1,10 +1,8 @@
-#include "intake/TextRules.h"
+#include "intake/Decoding.h"
 
 #include "engine/Error.h"
 
-#include <QFileInfo>
-#include <QFile>
-#include <QStringDecoder>
+#include <QElapsedTimer>
 #include <QSysInfo>
 #include <QtEndian>
 
@@ -13,15 +11,11 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <iconv.h>
 #include <langinfo.h>
 #include <map>
 #include <memory>
 #include <mutex>
-#include <new>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -31,86 +25,113 @@ namespace tf {
 
 namespace {
 
-// Index of the first CR or LF at or after i, or n.
-qsizetype findBreak(const char16_t *p, qsizetype i, qsizetype n)
+// Index of the first byte at or after i that is not ASCII, or n.
+qsizetype skipAscii(const unsigned char *p, qsizetype i, qsizetype n)
 {
 #if defined(__SSE2__)
-    // Eight characters per step: data lines are tens of characters long, so most of a text is
-    // passed over here.
-    const __m128i cr = _mm_set1_epi16(u'\r');
-    const __m128i lf = _mm_set1_epi16(u'\n');
-    for (; i + 8 <= n; i += 8) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
-        const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(v, cr), _mm_cmpeq_epi16(v, lf)));
+    for (; i + 16 <= n; i += 16) {
+        const int mask = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i)));
         if (mask != 0)
-            return i + std::countr_zero(unsigned(mask)) / 2;
+            return i + std::countr_zero(unsigned(mask));
     }
 #endif
-    while (i < n && p[i] != u'\r' && p[i] != u'\n')
+    while (i < n && p[i] < 0x80)
         ++i;
     return i;
 }
 
-// Calls f(begin, end) for each line of p[0, n) by the line-break rule.
-template <typename F>
-void forEachLine(const char16_t *p, qsizetype n, F &&f)
-{
-    qsizetype i = 0;
-    while (i < n) {
-        const qsizetype begin = i;
-        i = findBreak(p, i, n);
-        f(begin, i);
-        if (i < n && p[i] == u'\r')
-            ++i;
-        if (i < n && p[i] == u'\n')
-            ++i;
-    }
-}
+bool inRange(unsigned char c, unsigned char lo, unsigned char hi) { return c >= lo && c <= hi; }
 
 } // namespace
 
-LineList SplitLines(QString text)
+bool IsStrictUtf8(QByteArrayView bytes)
 {
-    const auto *p = reinterpret_cast<const char16_t *>(text.constData());
-    const qsizetype n = text.size();
-
-    // Reserve from the line length of the first stretch, so that a million lines are not copied
-    // through a score of reallocations; the cap keeps an odd first stretch from reserving much.
-    const qsizetype sample = std::min<qsizetype>(n, 1 << 16);
-    qsizetype sampleLines = 0;
-    forEachLine(p, sample, [&sampleLines](qsizetype, qsizetype) { ++sampleLines; });
-    const double estimate = sample > 0 ? double(sampleLines) * double(n) / double(sample) * 1.1 : 0.0;
-    std::vector<LineList::Range> ranges;
-    ranges.reserve(size_t(std::min(estimate, double(n / 8))) + 16);
-
-    forEachLine(p, n, [&ranges](qsizetype begin, qsizetype end) { ranges.push_back({begin, end}); });
-    return LineList::fromRanges(std::move(text), std::move(ranges));
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    for (;;) {
+        i = skipAscii(p, i, n);
+        if (i >= n)
+            return true;
+        const unsigned char c = p[i];
+        // The second byte's range depends on the lead; the others are plain continuation bytes.
+        unsigned char lo = 0x80, hi = 0xBF;
+        int length;
+        if (inRange(c, 0xC2, 0xDF)) {
+            length = 2;
+        } else if (inRange(c, 0xE0, 0xEF)) {
+            length = 3;
+            if (c == 0xE0)
+                lo = 0xA0; // no overlong form
+            else if (c == 0xED)
+                hi = 0x9F; // no surrogate
+        } else if (inRange(c, 0xF0, 0xF4)) {
+            length = 4;
+            if (c == 0xF0)
+                lo = 0x90;
+            else if (c == 0xF4)
+                hi = 0x8F; // nothing beyond U+10FFFF
+        } else {
+            return false;
+        }
+        if (i + length > n || !inRange(p[i + 1], lo, hi))
+            return false;
+        for (int k = 2; k < length; ++k)
+            if (!inRange(p[i + k], 0x80, 0xBF))
+                return false;
+        i += length;
+    }
 }
 
 std::optional<QString> DecodeStrictUtf8(QByteArrayView bytes)
 {
-    // Stateless: a sequence cut off at the end counts as an error instead of being held back
-    // for more input. ConvertInitialBom: the caller has already dropped the one mark it skips.
-    QStringDecoder decoder(QStringConverter::Utf8,
-                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
-    QString text(decoder.requiredSpace(bytes.size()), Qt::Uninitialized);
-    QChar *out = text.data();
-    constexpr qsizetype kChunk = qsizetype(1) << 20;
-    qsizetype pos = 0;
-    while (pos < bytes.size()) {
-        // Chunks end where an ASCII byte begins, so no sequence spans two of them, and a legacy
-        // file is given up at its first bad chunk instead of being decoded to the end.
-        qsizetype end = std::min(bytes.size(), pos + kChunk);
-        while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) >= 0x80)
-            ++end;
-        out = decoder.appendToBuffer(out, bytes.sliced(pos, end - pos));
-        if (decoder.hasError())
-            return std::nullopt;
-        pos = end;
-    }
-    text.truncate(out - text.constData());
-    return text;
+    if (!IsStrictUtf8(bytes))
+        return std::nullopt;
+    return DecodeLineText(bytes);
 }
+
+namespace {
+
+template <bool BigEndian>
+char16_t unitAt(const char *p, qsizetype i)
+{
+    return BigEndian ? qFromBigEndian<char16_t>(p + 2 * i) : qFromLittleEndian<char16_t>(p + 2 * i);
+}
+
+// UTF-16 units straight to the bytes DataList keeps, lone surrogates as their own three bytes.
+template <bool BigEndian>
+QByteArray utf16ToLineText(QByteArrayView bytes)
+{
+    const qsizetype units = bytes.size() / 2;
+    const char *p = bytes.data();
+    // Room for the longest result; only the pages written are ever taken from the system.
+    QByteArray out(units * 3 + 1, Qt::Uninitialized);
+    char *w = out.data();
+    for (qsizetype i = 0; i < units; ++i) {
+        const char16_t c = unitAt<BigEndian>(p, i);
+        if (c < 0x80) {
+            *w++ = char(c);
+        } else if (c < 0x800) {
+            *w++ = char(0xC0 | c >> 6);
+            *w++ = char(0x80 | (c & 0x3F));
+        } else if (c >= 0xD800 && c < 0xDC00 && i + 1 < units && unitAt<BigEndian>(p, i + 1) >= 0xDC00
+                   && unitAt<BigEndian>(p, i + 1) < 0xE000) {
+            const char32_t u = 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(unitAt<BigEndian>(p, ++i)) - 0xDC00);
+            *w++ = char(0xF0 | u >> 18);
+            *w++ = char(0x80 | ((u >> 12) & 0x3F));
+            *w++ = char(0x80 | ((u >> 6) & 0x3F));
+            *w++ = char(0x80 | (u & 0x3F));
+        } else {
+            *w++ = char(0xE0 | c >> 12);
+            *w++ = char(0x80 | ((c >> 6) & 0x3F));
+            *w++ = char(0x80 | (c & 0x3F));
+        }
+    }
+    out.truncate(w - out.constData());
+    return out;
+}
+
+} // namespace
 
 QString DecodeUtf16(QByteArrayView bytes, bool bigEndian)
 {
@@ -349,6 +370,57 @@ QString DecodeLegacy(QByteArrayView bytes, const QByteArray &codeset)
     return std::move(out.text);
 }
 
+
+namespace {
+
+const QString kBadUtf8AfterMark =
+    QStringLiteral("Unicode 文字のマッピングがターゲットのマルチバイト コード ページに存在しません");
+
+// Whether every byte below 0x80 stands for itself in the codeset (so an LF is never part of a
+// longer character, and a text may be decoded in pieces that end after one).
+bool asciiStandsForItself(const QByteArray &codeset)
+{
+    Iconv conv(codeset);
+    if (!conv.valid())
+        return false;
+    const ByteTable *table = byteTableFor(codeset, conv.handle());
+    return table && table->asciiIsAscii;
+}
+
+// Legacy text to the bytes DataList keeps, a piece at a time so that no full-size UTF-16 copy exists.
+QByteArray legacyToLineText(QByteArrayView bytes, const QByteArray &codeset)
+{
+    const auto *b = reinterpret_cast<const unsigned char *>(bytes.data());
+    const qsizetype n = bytes.size();
+    const bool pieces = asciiStandsForItself(codeset);
+    qsizetype nonAscii = 0;
+    for (qsizetype i = skipAscii(b, 0, n); i < n; i = skipAscii(b, i + 1, n))
+        ++nonAscii;
+    // An ASCII byte gives one byte, any other at most three; a codeset whose ASCII bytes mean other
+    // characters may give three for every byte. Pages never written are never taken from the system.
+    const qsizetype bound = (pieces ? n + 2 * nonAscii : 3 * n) + 1;
+    QByteArray out(bound, Qt::Uninitialized);
+    qsizetype used = 0;
+    constexpr qsizetype Piece = qsizetype(1) << 20;
+    qsizetype pos = 0;
+    while (pos < n) {
+        qsizetype end = n;
+        if (pieces && n - pos > Piece) {
+            const void *lf = std::memchr(b + pos + Piece, '\n', size_t(n - pos - Piece));
+            end = lf ? static_cast<const unsigned char *>(lf) - b + 1 : n;
+        }
+        const QString text = DecodeLegacy(bytes.sliced(pos, end - pos), codeset);
+        const QByteArray piece = EncodeLineText(text);
+        std::memcpy(out.data() + used, piece.constData(), size_t(piece.size()));
+        used += piece.size();
+        pos = end;
+    }
+    out.truncate(used);
+    return out;
+}
+
+} // namespace
+
 QString DecodeFileText(QByteArrayView bytes, const QByteArray &legacyCodeset)
 {
     // Attempt one: UTF-8 with its mark skipped. Attempt two would read a marked file as UTF-8
@@ -356,7 +428,7 @@ QString DecodeFileText(QByteArrayView bytes, const QByteArray &legacyCodeset)
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         if (std::optional<QString> text = DecodeStrictUtf8(bytes.sliced(3)))
             return std::move(*text);
-        throw Error(QStringLiteral("Unicode 文字のマッピングがターゲットのマルチバイト コード ページに存在しません"));
+        throw Error(kBadUtf8AfterMark);
     }
     if (std::optional<QString> text = DecodeStrictUtf8(bytes))
         return std::move(*text);
@@ -367,74 +439,34 @@ QString DecodeFileText(QByteArrayView bytes, const QByteArray &legacyCodeset)
     return DecodeLegacy(bytes, legacyCodeset);
 }
 
-namespace {
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-} // namespace
-
-QByteArray ReadFileBytes(const QString &path)
+LineList LinesFromFileBytes(QByteArray bytes, const QByteArray &legacyCodeset, qint64 *decodeNanoseconds)
 {
-    const QString fullPath = path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
-    auto fail = [&fullPath](int err) -> Error {
-        return Error(QStringLiteral("ファイル ") + fullPath + QStringLiteral(" は開けません。 ")
-                     + QString::fromLocal8Bit(std::strerror(err)) + u' ');
+    QElapsedTimer timer;
+    timer.start();
+    const auto decoded = [&] {
+        if (decodeNanoseconds)
+            *decodeNanoseconds = timer.nsecsElapsed();
     };
-
-    // Non-blocking so that a FIFO cannot stall the window at open; it is refused below anyway.
-    FileDescriptor fd(::open(QFile::encodeName(fullPath).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (fd.get() < 0)
-        throw fail(errno);
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0)
-        throw fail(errno);
-    if (S_ISDIR(st.st_mode))
-        throw fail(EISDIR);
-    // Devices, pipes and sockets are no data files; reading one could block or never end.
-    if (!S_ISREG(st.st_mode))
-        throw fail(EINVAL);
-
-    QByteArray bytes;
-    try {
-        bytes.resize(qsizetype(st.st_size));
-        qsizetype filled = 0;
-        for (;;) {
-            if (filled == bytes.size())
-                bytes.resize(filled + std::max<qsizetype>(filled / 2, 65536)); // the file grew
-            const ssize_t got = ::read(fd.get(), bytes.data() + filled, size_t(bytes.size() - filled));
-            if (got < 0) {
-                if (errno == EINTR)
-                    continue;
-                throw fail(errno);
-            }
-            if (got == 0)
-                break;
-            filled += got;
-        }
-        bytes.truncate(filled);
-    } catch (const std::bad_alloc &) {
-        throw fail(ENOMEM);
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        if (!IsStrictUtf8(QByteArrayView(bytes).sliced(3)))
+            throw Error(kBadUtf8AfterMark);
+        decoded();
+        return LineList::fromUtf8(std::move(bytes), 3);
     }
-    return bytes;
-}
-
-LineList ReadDataFile(const QString &path)
-{
-    return SplitLines(DecodeFileText(ReadFileBytes(path)));
+    if (IsStrictUtf8(bytes)) {
+        decoded();
+        return LineList::fromUtf8(std::move(bytes));
+    }
+    QByteArray text;
+    if (bytes.startsWith("\xFF\xFE"))
+        text = utf16ToLineText<false>(QByteArrayView(bytes).sliced(2));
+    else if (bytes.startsWith("\xFE\xFF"))
+        text = utf16ToLineText<true>(QByteArrayView(bytes).sliced(2));
+    else
+        text = legacyToLineText(bytes, legacyCodeset);
+    bytes = QByteArray(); // the file's own bytes go before the lines are indexed
+    decoded();
+    return LineList::fromUtf8(std::move(text));
 }
 
 } // namespace tf

@@ -1,0 +1,88 @@
+#include "bench/FileRun.h"
+
+#include "engine/Build.h"
+#include "engine/Error.h"
+#include "intake/TextRules.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QStringList>
+
+#include <cstdio>
+#include <new>
+#include <sys/resource.h>
+
+namespace {
+
+long peakRssMb()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss / 1024;
+}
+
+double msSince(QElapsedTimer &t)
+{
+    const double ms = double(t.nsecsElapsed()) / 1e6;
+    t.restart();
+    return ms;
+}
+
+} // namespace
+
+int RunFile(const QString &path)
+{
+    try {
+        QElapsedTimer total, t;
+        total.start();
+        t.start();
+        QByteArray bytes = tf::ReadFileBytes(path);
+        const double mb = double(bytes.size()) / 1e6;
+        const double readMs = msSince(t);
+        qint64 decodeNs = 0;
+        tf::EngineState state;
+        state.DataList = tf::LinesFromFileBytes(std::move(bytes), tf::LegacyCodeset(), &decodeNs);
+        const double splitMs = msSince(t) - double(decodeNs) / 1e6;
+        const qsizetype lineCount = state.DataList.size();
+
+        const tf::NumberFormat fmt; // the files compared use a period
+        tf::BuildControls controls;
+        bench::KeepingSink sink;
+        tf::BuildHistogram(state, controls, sink, fmt);
+        const double buildMs = msSince(t);
+        const QStringList firstLines = sink.lines;
+
+        controls.bunkatuSize = 20;
+        state.MBunkatuFlag = true;
+        tf::BuildHistogram(state, controls, sink, fmt);
+        const double rebuildMs = msSince(t);
+        const double totalMs = double(total.nsecsElapsed()) / 1e6;
+
+        std::printf("file %s: %.1f MB, %lld lines | read %.0f ms, decode %.0f ms, lines %.0f ms, build %.0f ms, "
+                    "rebuild %.1f ms, total %.0f ms | peak %ld MB | %s | %s\n",
+                    qPrintable(path), mb, static_cast<long long>(lineCount), readMs, double(decodeNs) / 1e6,
+                    splitMs, buildMs, rebuildMs, totalMs, peakRssMb(), qPrintable(sink.status),
+                    qPrintable(firstLines.join(QStringLiteral(" | "))));
+        return 0;
+    } catch (const tf::Error &e) {
+        std::fprintf(stderr, "%s\n", qPrintable(e.message()));
+    } catch (const std::bad_alloc &) {
+        std::fprintf(stderr, "out of memory\n");
+    }
+    return 1;
+}
+
+void WriteShortLines(const QString &path, int megabytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return;
+    QByteArray piece;
+    for (int i = 0; i < (1 << 19); ++i) {
+        piece += char('0' + (i * 7 + i / 10) % 10);
+        piece += '\n';
+    }
+    const qint64 total = qint64(megabytes) * 1000 * 1000;
+    for (qint64 written = 0; written < total; written += piece.size())
+        file.write(piece.constData(), std::min<qint64>(piece.size(), total - written));
+}

@@ -1,0 +1,70 @@
+// DataList kept as UTF-8 bytes with a mark every 32 lines: every line comes back as it went in.
+#include "engine/LineList.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace tf;
+
+TEST(LineBytes, EveryLineComesBackWholeWhereverItStands)
+{
+    QStringList lines;
+    for (int i = 0; i < 200; ++i) {
+        switch (i % 5) {
+        case 0: lines += QString(); break;
+        case 1: lines += QStringLiteral("測定値%1,温度（℃）").arg(i); break;
+        case 2: lines += QString(QChar(0xD800)) + QString::number(i) + QChar(0xDFFF); break; // lone surrogates
+        case 3: lines += QStringLiteral("𝄞 %1 \u00e9").arg(i); break;
+        default: lines += QString(QChar(u'\0')) + QString::number(i);
+        }
+    }
+    LineList l(lines);
+    ASSERT_EQ(l.size(), lines.size());
+    EXPECT_EQ(l.toStringList(), lines);
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        EXPECT_EQ(l.at(i), lines[i]) << i;
+    l.removeEmptyLines();
+    lines.removeAll(QString());
+    ASSERT_EQ(l.size(), lines.size());
+    for (qsizetype i = 0; i < lines.size(); i += 7)
+        EXPECT_EQ(l.at(i), lines[i]) << i;
+    EXPECT_EQ(l, LineList(lines));
+}
+
+TEST(LineBytes, BytesAreSplitInPlaceByTheLineBreakRule)
+{
+    struct Case {
+        const char *name;
+        QByteArray bytes;
+        qsizetype begin;
+        QStringList lines;
+    };
+    const Case cases[] = {
+        {"LF only, no break at the end", "a\nb", 0, {QStringLiteral("a"), QStringLiteral("b")}},
+        {"CR LF, lone CR and LF CR", "a\r\nb\rc\n\rd", 0, {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral(""), QStringLiteral("d")}},
+        {"break at the end adds no line", "a\r\n", 0, {QStringLiteral("a")}},
+        {"a mark skipped by its offset", "\xEF\xBB\xBF" "1\r\n2", 3, {QStringLiteral("1"), QStringLiteral("2")}},
+        {"empty", "", 0, {}},
+        {"one empty line", "\n", 0, {QStringLiteral("")}},
+    };
+    for (const Case &c : cases) {
+        QByteArray bytes = c.bytes;
+        bytes.reserve(bytes.size() + 1);
+        const LineList l = LineList::fromUtf8(std::move(bytes), c.begin);
+        EXPECT_EQ(l.toStringList(), c.lines) << c.name;
+        EXPECT_EQ(l.size(), c.lines.size()) << c.name;
+    }
+}
+
+TEST(LineBytes, AFileOfShortLinesCostsAboutItsOwnSize)
+{
+    QByteArray bytes;
+    for (int i = 0; i < 100000; ++i)
+        bytes += char('0' + i % 10) + QByteArray("\n");
+    const qsizetype size = bytes.size();
+    const LineList l = LineList::fromUtf8(std::move(bytes));
+    EXPECT_EQ(l.size(), 100000);
+    EXPECT_EQ(l.byteSize(), size); // the same buffer, not a copy
+    EXPECT_EQ(l.at(99999), QStringLiteral("9"));
+    EXPECT_EQ(l.at(12345), QStringLiteral("5"));
+}
