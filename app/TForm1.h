@@ -4,10 +4,12 @@
 #include <QMainWindow>
 #include <QString>
 #include <functional>
+#include <vector>
 
 #include "app/ChartView.h"
 #include "app/SavePictureDialog.h"
 #include "app/ErrorReport.h"
+#include "app/FontDialog.h"
 #include "app/FixedListComboBox.h"
 #include "app/PageControl.h"
 #include "engine/Build.h"
@@ -96,6 +98,22 @@ public:
     std::function<QString()> FileOpenDialogHook;
     QString ExecuteFileOpenDialog();
     QString FileOpenDialogFileName; // last confirmed name, offered again next time
+
+    // FontDialog1, shared by the three font commands: its font as last confirmed or pre-filled. Tests
+    // replace FontDialogHook, which sees the pre-filled font, may change it, and answers confirmed or not.
+    tf::FontChoice FontDialog1Font;
+    std::function<bool(tf::FontChoice &)> FontDialogHook;
+    bool ExecuteFontDialog();
+    // ColorDialog1, shared by the three colour commands: it opens with the colour it last returned.
+    tf::TColor ColorDialog1Color = tf::clBlack;
+    std::function<bool(tf::TColor &)> ColorDialogHook;
+    bool ExecuteColorDialog();
+    // OpenPictureDialog1: the confirmed path, or an empty text when cancelled.
+    std::function<QString()> OpenPictureDialogHook;
+    QString ExecuteOpenPictureDialog();
+    QString OpenPictureDialogFileName; // last confirmed name, offered again next time
+    // Length of each statistics line's name field as the build or the last rename wrote it.
+    std::vector<int> StatisticsNameFields;
 
     QString StatusText() const;
     void SetStatusText(const QString &text);

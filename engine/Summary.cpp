@@ -1,5 +1,7 @@
 #include "engine/Summary.h"
 
+#include <algorithm>
+
 namespace tf {
 
 namespace {
@@ -12,6 +14,16 @@ QString StatisticsLine(const QString &title, const ColumnStats &s, const NumberF
         + QStringLiteral("  標準偏差=") + FixedText(s.stdDev, 2, 6, fmt)
         + QStringLiteral("  最大値=") + FixedText(s.maximum, 2, 7, fmt)
         + QStringLiteral("  最小値=") + FixedText(s.minimum, 2, 7, fmt);
+}
+
+int NameFieldWidth(const QString &title)
+{
+    return int(std::max<qsizetype>(NameFieldMinimum, title.size()));
+}
+
+QString RenamedStatisticsLine(const QString &line, int oldFieldWidth, const QString &name)
+{
+    return name.leftJustified(NameFieldMinimum, u' ', true) + line.mid(oldFieldWidth);
 }
 
 QString NoDataLine(const QString &title)

@@ -17,6 +17,12 @@ struct ColumnStats {
 
 // Title right-aligned in ten characters (never cut), then mean, deviation, largest and smallest value.
 QString StatisticsLine(const QString &title, const ColumnStats &stats, const NumberFormat &fmt);
+// Length of the name field a statistics line starts with: ten characters, or the whole title when longer.
+constexpr int NameFieldMinimum = 10;
+int NameFieldWidth(const QString &title);
+// The line with its name field of oldFieldWidth characters replaced by the new name, left-aligned in
+// exactly ten characters (cut after the tenth); the rest of the line stays.
+QString RenamedStatisticsLine(const QString &line, int oldFieldWidth, const QString &name);
 // For a series that has no column of its own in the current data.
 QString NoDataLine(const QString &title);
 QString StatusText(double mag, const QString &tani, const NumberFormat &fmt);

@@ -11,6 +11,7 @@
 #include "app/BusyIndicator.h"
 #include "app/CheckEdit.h"
 #include "chart/Histogram.h"
+#include "engine/Summary.h"
 
 class TForm1::WindowSink final : public tf::BuildSink {
 public:
@@ -28,6 +29,7 @@ public:
             f.SeriesCombo->clear();
         }
         chart.SubTitle.Text.Clear();
+        f.StatisticsNameFields.clear();
         chart.LeftAxis.Automatic = true;
         chart.BottomAxis.Automatic = true;
         if (manualRange)
@@ -47,6 +49,7 @@ public:
         const QSignalBlocker blocker(f.SeriesCombo);
         for (int i = 0; i < titles.size(); ++i) {
             f.Chart1->chart().Series(i)->Title = titles[i];
+            f.StatisticsNameFields.push_back(tf::NameFieldWidth(titles[i]));
             f.SeriesCombo->addItem(titles[i]);
         }
         if (f.SeriesCombo->count() > 0)

@@ -23,6 +23,11 @@ protected:
     {
         m_previousHook = tf::SetMessageBoxHook([this](const tf::MessageBoxRequest &r) { boxes.push_back(r); });
         form = std::make_unique<TForm1>();
+        // No test ever waits on a real dialog: every dialog is cancelled unless a test answers it.
+        form->FileOpenDialogHook = [] { return QString(); };
+        form->OpenPictureDialogHook = [] { return QString(); };
+        form->FontDialogHook = [](tf::FontChoice &) { return false; };
+        form->ColorDialogHook = [](tf::TColor &) { return false; };
         form->show();
         QCoreApplication::processEvents();
     }

@@ -1,0 +1,331 @@
+// The appearance commands through the real controls, with the three dialogs answered at their edge.
+#include "tests/app/WindowFixture.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "app/CheckEdit.h"
+#include "app/PictureDialog.h"
+#include "app/RadioGroup.h"
+#include "chart/ChartLayout.h"
+#include "chart/ChartStyle.h"
+#include "engine/Error.h"
+
+namespace {
+
+QString Picture(const char *name)
+{
+    return tftest::fixture("pictures/") + QString::fromUtf8(name);
+}
+
+bool Near(const QColor &a, const QColor &b, int tolerance = 3)
+{
+    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
+           std::abs(a.blue() - b.blue()) <= tolerance;
+}
+
+std::string Describe(const QColor &c)
+{
+    return QStringLiteral("rgb(%1, %2, %3)").arg(c.red()).arg(c.green()).arg(c.blue()).toStdString();
+}
+
+const QColor PictureLeft(200, 30, 40);
+const QColor PictureRight(30, 120, 200);
+
+class AppearanceTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        form->PageControl1->setCurrentIndex(0);
+        form->FontDialogHook = [this](tf::FontChoice &font) {
+            shownFonts.push_back(font);
+            if (!fontAnswer)
+                return false;
+            font = *fontAnswer;
+            return true;
+        };
+        form->ColorDialogHook = [this](tf::TColor &color) {
+            shownColors.push_back(color);
+            if (!colorAnswer)
+                return false;
+            color = *colorAnswer;
+            return true;
+        };
+        form->OpenPictureDialogHook = [this] { return pictureAnswer; };
+    }
+
+    // The chart as the window shows it, and where its parts are.
+    QImage Shown() { return form->Chart1->grab().toImage(); }
+    tf::ChartLayout Layout() { return tf::LayoutChart(chart(), form->Chart1->size()); }
+    QColor PlotCentre(const QImage &img, double xShare = 0.5)
+    {
+        const QRect plot = Layout().plot;
+        return img.pixelColor(plot.left() + int(plot.width() * xShare), plot.center().y());
+    }
+
+    std::vector<tf::FontChoice> shownFonts;
+    std::optional<tf::FontChoice> fontAnswer;
+    std::vector<tf::TColor> shownColors;
+    std::optional<tf::TColor> colorAnswer;
+    QString pictureAnswer;
+};
+
+TEST_F(AppearanceTest, TitleTextBecomesExactlyOneLine)
+{
+    form->TitleEditBtn->setText(QStringLiteral("売上の分布"));
+    form->TitleEditBtn->checkAction()->trigger();
+    EXPECT_EQ(chart().Title.Text.Lines(), QStringList{QStringLiteral("売上の分布")});
+    form->TitleEditBtn->clear();
+    form->TitleEditBtn->checkAction()->trigger();
+    EXPECT_EQ(chart().Title.Text.Lines(), QStringList{QString()}) << "an empty edit gives one empty line";
+}
+
+struct AlignmentCase {
+    const char *name;
+    int item;
+    tf::TAlignment alignment;
+};
+TF_PRINT_CASE_AS_NAME(AlignmentCase)
+
+class TitlePosition : public AppearanceTest, public ::testing::WithParamInterface<AlignmentCase> {};
+
+TEST_P(TitlePosition, MovesTheTitleBlock)
+{
+    const AlignmentCase &c = GetParam();
+    form->TitleEditBtn->setText(QStringLiteral("Title"));
+    form->TitleEditBtn->checkAction()->trigger();
+    form->ChartTitleAlignment->item(1 - (c.item == 1))->click(); // start elsewhere
+    form->ChartTitleAlignment->item(c.item)->click();
+    EXPECT_EQ(chart().Title.Alignment.get(), c.alignment);
+
+    // Where the title's ink stands in the picture: the dark pixels of its band.
+    const QImage img = Shown();
+    const tf::ChartLayout l = Layout();
+    int left = img.width(), right = -1;
+    for (int y = l.titleBlock.top(); y <= l.titleBlock.bottom(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (qGray(img.pixel(x, y)) < 80) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    ASSERT_GE(right, 0) << "title drawn";
+    const int middle = (left + right) / 2, third = img.width() / 3;
+    switch (c.alignment) {
+    case tf::taLeftJustify:
+        EXPECT_LT(right, third) << "at the left edge";
+        break;
+    case tf::taCenter:
+        EXPECT_NEAR(middle, img.width() / 2, 4) << "centred";
+        break;
+    case tf::taRightJustify:
+        EXPECT_GT(left, 2 * third) << "at the right edge";
+        break;
+    }
+}
+
+const AlignmentCase kAlignments[] = {
+    {"left_item_0", 0, tf::taLeftJustify},
+    {"centre_item_1", 1, tf::taCenter},
+    {"right_item_2", 2, tf::taRightJustify},
+};
+INSTANTIATE_TEST_SUITE_P(Appearance, TitlePosition, ::testing::ValuesIn(kAlignments), tftest::CaseName());
+
+TEST_F(AppearanceTest, AxisFontDialogFirstShowsTahoma8InTheLeftTitlesColourAndSetsBothTitles)
+{
+    chart().LeftAxis.Title.Font.Color = tf::RGBColor(0, 0, 255);
+    fontAnswer = tf::FontChoice{QStringLiteral("Noto Sans CJK JP"), 12, tf::RGBColor(255, 0, 0), tf::fsItalic};
+    form->AxisFont->click();
+    ASSERT_EQ(shownFonts.size(), 1u);
+    EXPECT_EQ(shownFonts[0].Name, QStringLiteral("Tahoma"));
+    EXPECT_EQ(shownFonts[0].Size, 8);
+    EXPECT_EQ(shownFonts[0].Color, tf::RGBColor(0, 0, 255));
+    EXPECT_EQ(shownFonts[0].Style, 0);
+    for (const tf::TChartAxis *axis : {&chart().LeftAxis, &chart().BottomAxis}) {
+        EXPECT_EQ(axis->Title.Font.Name.get(), QStringLiteral("Noto Sans CJK JP"));
+        EXPECT_EQ(axis->Title.Font.Size.get(), 12);
+        EXPECT_EQ(axis->Title.Font.Color.get(), tf::RGBColor(255, 0, 0));
+        EXPECT_EQ(axis->Title.Font.Style.get(), tf::fsItalic);
+    }
+    EXPECT_EQ(chart().LeftAxis.LabelsFont.Size.get(), 8) << "the numbers keep their font";
+
+    // Titles set later show in that font.
+    form->XAxisEdit->setText(QStringLiteral("幅"));
+    form->XAxisEdit->checkAction()->trigger();
+    EXPECT_EQ(chart().BottomAxis.Title.Caption.get(), QStringLiteral("幅"));
+    EXPECT_EQ(chart().BottomAxis.Title.Font.Size.get(), 12);
+}
+
+TEST_F(AppearanceTest, BoldCarriesFromTheTitleFontToTheSubtitleDialog)
+{
+    chart().Title.Font.Color = tf::RGBColor(1, 2, 3);
+    fontAnswer = tf::FontChoice{QStringLiteral("Tahoma"), 14, tf::RGBColor(1, 2, 3), tf::fsBold};
+    form->TitleFontBtn->click();
+    ASSERT_EQ(shownFonts.size(), 1u);
+    EXPECT_EQ(shownFonts[0].Color, tf::RGBColor(1, 2, 3)) << "colour, face and size come from the title";
+    EXPECT_EQ(shownFonts[0].Size, 10);
+    EXPECT_EQ(chart().Title.Font.Style.get(), tf::fsBold);
+    EXPECT_EQ(chart().Title.Font.Size.get(), 14);
+
+    fontAnswer.reset();
+    fontAnswer = std::nullopt;
+    // The subtitle dialog: the subtitle's face, size and colour, the style the dialog was left with.
+    form->FontDialogHook = [this](tf::FontChoice &font) {
+        shownFonts.push_back(font);
+        return true; // confirmed as shown
+    };
+    form->SuBTitleFontBtn->click();
+    ASSERT_EQ(shownFonts.size(), 2u);
+    EXPECT_EQ(shownFonts[1].Name, chart().SubTitle.Font.Name.get());
+    EXPECT_EQ(shownFonts[1].Size, 9);
+    EXPECT_EQ(shownFonts[1].Style, tf::fsBold) << "bold pre-selected";
+    EXPECT_EQ(chart().SubTitle.Font.Style.get(), tf::fsBold) << "the statistics turn bold";
+    EXPECT_EQ(chart().SubTitle.Font.Size.get(), 9);
+}
+
+TEST_F(AppearanceTest, CancelledFontDialogChangesNothingButKeepsWhatWasPrefilled)
+{
+    form->TitleFontBtn->click();
+    EXPECT_EQ(chart().Title.Font.Size.get(), 10);
+    EXPECT_EQ(form->FontDialog1Font.Size, 10) << "the dialog keeps the pre-filled size";
+    form->AxisFont->click();
+    ASSERT_EQ(shownFonts.size(), 2u);
+    EXPECT_EQ(shownFonts[1].Size, 10) << "face and size as the dialog was last left";
+    EXPECT_EQ(chart().LeftAxis.Title.Font.Size.get(), 8);
+}
+
+TEST_F(AppearanceTest, AxisTitlesNameTheirAxisWhateverTheOrientation)
+{
+    form->HorizontalCheck->click();
+    form->XAxisEdit->setText(QStringLiteral("度数"));
+    form->XAxisEdit->checkAction()->trigger();
+    form->YAxisEdit->setText(QStringLiteral("区間"));
+    form->YAxisEdit->checkAction()->trigger();
+    EXPECT_EQ(chart().BottomAxis.Title.Caption.get(), QStringLiteral("度数"));
+    EXPECT_EQ(chart().LeftAxis.Title.Caption.get(), QStringLiteral("区間"));
+    form->YAxisEdit->clear();
+    form->YAxisEdit->checkAction()->trigger();
+    EXPECT_EQ(chart().LeftAxis.Title.Caption.get(), QString()) << "an empty edit removes the title";
+}
+
+TEST_F(AppearanceTest, OuterColourOpensWithTheColourLastReturnedAndColoursATransparentPlot)
+{
+    colorAnswer = tf::RGBColor(250, 240, 200);
+    form->ChartColor->click();
+    EXPECT_EQ(chart().Color.get(), tf::RGBColor(250, 240, 200));
+    const QColor plot = PlotCentre(Shown());
+    EXPECT_TRUE(Near(plot, QColor(250, 240, 200))) << "the transparent wall shows it: " << Describe(plot);
+
+    chart().Color = tf::clBtnFace;
+    colorAnswer.reset();
+    form->ChartColor->click();
+    ASSERT_EQ(shownColors.size(), 2u);
+    EXPECT_EQ(shownColors[0], tf::clBlack) << "black at first";
+    EXPECT_EQ(shownColors[1], tf::RGBColor(250, 240, 200)) << "not the chart's current colour";
+    EXPECT_EQ(chart().Color.get(), tf::clBtnFace) << "cancelled";
+}
+
+TEST_F(AppearanceTest, InnerColourAfterAPictureRemovesThePicture)
+{
+    pictureAnswer = Picture("wall.png");
+    form->WallPictureBtn->click();
+    ASSERT_TRUE(chart().BackWall.Picture.Assigned());
+    colorAnswer = tf::RGBColor(0, 160, 0);
+    form->WallColor->click();
+    EXPECT_FALSE(chart().BackWall.Picture.Assigned());
+    EXPECT_EQ(chart().BackWall.Color.get(), tf::RGBColor(0, 160, 0));
+    EXPECT_FALSE(chart().BackWall.Transparent.get());
+    const QImage img = Shown();
+    EXPECT_TRUE(Near(PlotCentre(img, 0.25), QColor(0, 160, 0))) << Describe(PlotCentre(img, 0.25));
+    EXPECT_TRUE(Near(PlotCentre(img, 0.75), QColor(0, 160, 0))) << Describe(PlotCentre(img, 0.75));
+}
+
+TEST_F(AppearanceTest, APictureAfterAnInnerColourHidesTheColourAndStandsBehindThePlot)
+{
+    colorAnswer = tf::RGBColor(0, 160, 0);
+    form->WallColor->click();
+    pictureAnswer = Picture("wall.png");
+    form->WallPictureBtn->click();
+    EXPECT_TRUE(chart().BackWall.Transparent.get());
+    ASSERT_TRUE(chart().BackWall.Picture.Assigned());
+    // The picture is stretched over the whole plot area: its left half red, its right half blue.
+    const QImage img = Shown();
+    EXPECT_TRUE(Near(PlotCentre(img, 0.25), PictureLeft, 8)) << Describe(PlotCentre(img, 0.25));
+    EXPECT_TRUE(Near(PlotCentre(img, 0.75), PictureRight, 8)) << Describe(PlotCentre(img, 0.75));
+    const QRect plot = Layout().plot;
+    const QColor outside = img.pixelColor(plot.left() - 3, plot.center().y());
+    EXPECT_FALSE(Near(outside, PictureLeft, 30)) << "nothing of it outside the plot: " << Describe(outside);
+}
+
+TEST_F(AppearanceTest, APictureWithAnUnknownExtensionIsRefusedAndTheWallStaysTransparent)
+{
+    colorAnswer = tf::RGBColor(0, 160, 0);
+    form->WallColor->click();
+    pictureAnswer = Picture("wall.JPG");
+    form->WallPictureBtn->click();
+    EXPECT_EQ(TakeErrorText(), tf::ErrorReportText(QStringLiteral("画像のファイル拡張子 (.JPG) が不明です")));
+    EXPECT_FALSE(chart().BackWall.Picture.Assigned()) << "no picture";
+    EXPECT_TRUE(chart().BackWall.Transparent.get()) << "the inner colour is no longer painted";
+    const QColor plot = PlotCentre(Shown());
+    EXPECT_FALSE(Near(plot, QColor(0, 160, 0), 20)) << Describe(plot);
+
+    pictureAnswer = Picture("WALL-CAPITALS.PNG");
+    form->WallPictureBtn->click();
+    EXPECT_EQ(TakeErrorText(), QString());
+    EXPECT_TRUE(chart().BackWall.Picture.Assigned()) << "PNG in capitals loads";
+    EXPECT_FALSE(chart().BackWall.Picture.Image().isNull());
+}
+
+TEST_F(AppearanceTest, AnUndecodablePictureIsReportedAndLeavesAPresentButEmptyPicture)
+{
+    pictureAnswer = Picture("corrupt.png");
+    form->WallPictureBtn->click();
+    EXPECT_NE(TakeErrorText(), QString());
+    EXPECT_TRUE(chart().BackWall.Picture.Assigned());
+    EXPECT_TRUE(chart().BackWall.Picture.Image().isNull());
+}
+
+TEST_F(AppearanceTest, CancelledDialogsChangeNothing)
+{
+    chart().BackWall.Transparent = true;
+    form->WallColor->click();
+    form->WallPictureBtn->click();
+    form->ChartColor->click();
+    EXPECT_TRUE(chart().BackWall.Transparent.get());
+    EXPECT_EQ(chart().BackWall.Color.get(), tf::RGBColor(192, 192, 192));
+    EXPECT_FALSE(chart().BackWall.Picture.Assigned());
+    EXPECT_EQ(chart().Color.get(), tf::clBtnFace);
+    EXPECT_EQ(form->OpenPictureDialogFileName, QString());
+}
+
+TEST_F(AppearanceTest, ShadowAndBorderFollowTheirBoxes)
+{
+    chart().Color = tf::RGBColor(255, 255, 255);
+    const QImage before = Shown();
+    form->ChartShadow->click();
+    form->BorderCheck->click();
+    EXPECT_TRUE(chart().Shadow.Visible.get());
+    EXPECT_TRUE(chart().Border.Visible.get());
+    const QImage after = Shown();
+    // The grey strip below and to the right of the panel.
+    const QPoint strip(after.width() - 5, after.height() / 2);
+    EXPECT_TRUE(Near(before.pixelColor(strip), QColor(255, 255, 255))) << Describe(before.pixelColor(strip));
+    EXPECT_LT(qGray(after.pixel(strip)), 235) << "shadow: " << Describe(after.pixelColor(strip));
+    form->ChartShadow->click();
+    form->BorderCheck->click();
+    EXPECT_FALSE(chart().Shadow.Visible.get());
+    EXPECT_FALSE(chart().Border.Visible.get());
+}
+
+TEST(PictureDialogFilter, EveryPairBecomesAQtFilterWithItsPatterns)
+{
+    const QStringList filters = tf::PictureDialogNameFilters();
+    ASSERT_EQ(filters.size(), 16);
+    EXPECT_EQ(filters[0], QStringLiteral("すべて (*.svg *.wbmp *.webp *.svg *.gif *.jpg *.jpeg *.png *.bmp *.ico *.emf "
+                                         "*.wmf *.tif *.tiff)"));
+    EXPECT_EQ(filters[6], QStringLiteral("JPEG イメージファイル (*.jpg)"));
+    EXPECT_EQ(filters[15], QStringLiteral("PIG (*.png)"));
+}
+
+} // namespace
