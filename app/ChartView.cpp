@@ -3,6 +3,7 @@
 #include <QAccessibleWidget>
 #include <QPainter>
 #include <QTimer>
+#include <cmath>
 
 #include <array>
 
@@ -44,6 +45,14 @@ void ChartView::queueRefresh()
     QTimer::singleShot(0, this, [this] { refreshDescription(); });
 }
 
+void ChartView::setZoom(double zoom)
+{
+    if (zoom <= 0 || zoom == m_zoom)
+        return;
+    m_zoom = zoom;
+    update();
+}
+
 void ChartView::paintEvent(QPaintEvent *)
 {
     const auto ranges = [this] {
@@ -53,7 +62,9 @@ void ChartView::paintEvent(QPaintEvent *)
     const auto before = ranges();
     QPainter painter(this);
     // One layout per paint; the automatic ranges it computed are what commands and the description read.
-    StoreAutomaticRanges(m_chart, RenderChart(m_chart, painter, size()));
+    painter.scale(m_zoom, m_zoom);
+    const QSize design(int(std::lround(width() / m_zoom)), int(std::lround(height() / m_zoom)));
+    StoreAutomaticRanges(m_chart, RenderChart(m_chart, painter, design));
     painter.end();
     // Every other change has queued its own refresh; this one too waits until the paint is done.
     if (ranges() != before)

@@ -25,6 +25,11 @@ public:
     // Brings the accessible description up to date (after every command and every paint).
     void refreshDescription();
 
+    // The window's zoom from its design: the chart is laid out at its size divided by this and drawn
+    // magnified by it, so fonts, lines and margins grow with the window's controls.
+    double zoom() const { return m_zoom; }
+    void setZoom(double zoom);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 
@@ -35,6 +40,7 @@ private:
     TChart m_chart;
     bool m_refreshQueued = false;
     QString m_descriptionNote;
+    double m_zoom = 1.0;
 };
 
 } // namespace tf

@@ -18,13 +18,14 @@ MessageBoxHook SetMessageBoxHook(MessageBoxHook hook)
     return std::exchange(Hook(), std::move(hook));
 }
 
-void ShowMessageBox(QWidget *owner, const QString &text, const QString &caption, QMessageBox::Icon icon)
+void ShowMessageBox(QWidget *owner, const QString &text, const QString &caption, QMessageBox::Icon icon,
+                    QMessageBox::StandardButtons buttons)
 {
     if (Hook()) {
-        Hook()(MessageBoxRequest{owner, text, caption, icon});
+        Hook()(MessageBoxRequest{owner, text, caption, icon, buttons});
         return;
     }
-    QMessageBox box(icon, caption, text, QMessageBox::Ok, owner);
+    QMessageBox box(icon, caption, text, buttons, owner);
     box.exec();
 }
 

@@ -17,14 +17,16 @@ struct MessageBoxRequest {
     QString text;
     QString caption;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok;
 };
 using MessageBoxHook = std::function<void(const MessageBoxRequest &)>;
 
 // Replaces the modal box by the hook (an empty hook restores the box); returns the previous hook.
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
 
-// Shows a modal message box with an OK button, or hands the request to the installed hook.
-void ShowMessageBox(QWidget *owner, const QString &text, const QString &caption, QMessageBox::Icon icon);
+// Shows a modal message box (with an OK button unless told otherwise), or hands the request to the hook.
+void ShowMessageBox(QWidget *owner, const QString &text, const QString &caption, QMessageBox::Icon icon,
+                    QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 
 // The executable's file name without folder and extension, first letter capital, the rest in lower case.
 QString ApplicationTitle();

@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QRadioButton>
 #include <QShortcut>
 #include <QSplitter>
@@ -32,6 +33,9 @@
 #include "app/PageControl.h"
 #include "app/RadioGroup.h"
 #include "app/TitleComboBox.h"
+#include "app/StyleManager.h"
+#include "app/Zoom.h"
+#include "app/store/ExIniFile.h"
 #include "chart/Histogram.h"
 
 static void InitAppResources()
@@ -88,10 +92,12 @@ QPushButton *Button(QWidget *page, const QString &name, const QString &text, int
     auto *button = Place(new QPushButton(text, page), name, l, t, w, h);
     // Japanese glyphs of the substitute face are wider than the design font's: a caption that would be
     // cut at both ends gets a slightly smaller font instead.
-    QFont font = page->font();
+    // The window's font: under a style sheet a page made just now has not taken it up yet.
+    const QFont design = page->window()->font();
+    QFont font = design;
     while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(text) > w - 6)
         font.setPixelSize(font.pixelSize() - 1);
-    if (font.pixelSize() != page->font().pixelSize())
+    if (font.pixelSize() != design.pixelSize())
         button->setFont(font);
     return button;
 }
@@ -200,10 +206,36 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
 
     resize(ClientWidth, ClientHeight);
     move(0, 0);
+    // Under a style sheet, controls made after the window's font was set do not take it up by themselves.
+    setFont(QFont());
+    setFont(font);
+
+    Scaler = std::make_unique<tf::TWindowScaler>(this, std::vector<QWidget *>{TabSheet1, TabSheet2, TabSheet3, Panel1});
+    Scaler->OnScaled = [this](double factor) { Chart1->setZoom(factor); };
+
+    // The store reads its file now, as the window's parts are set up; a file that cannot be read is
+    // reported once and the window starts with the defaults.
+    IniFile = new tf::TExIniFile(this);
+    try {
+        IniFile->Loaded();
+    } catch (const tf::Error &e) {
+        SettingsUnreadable = true;
+        tf::ReportError(this, e.message());
+    }
     FormCreate();
 }
 
 TForm1::~TForm1() = default;
+
+void TForm1::ScaleForPPI(int NewPPI)
+{
+    Scaler->ScaleForPPI(NewPPI);
+}
+
+int TForm1::PixelsPerInch() const
+{
+    return Scaler->CurrentPPI();
+}
 
 void TForm1::CreateToolBar()
 {
@@ -416,13 +448,14 @@ void TForm1::FormCreate()
     setAcceptDrops(true);
 
     // The style names, sorted without regard to case, with the active style selected.
-    QStringList styles{QStringLiteral("Windows"), QStringLiteral("Auric"), QStringLiteral("Glow"),
-                       QStringLiteral("Turquoise Gray")};
+    QStringList styles = tf::TStyleManager::StyleNames();
     styles.sort(Qt::CaseInsensitive);
     const QSignalBlocker blocker(StyleSelecter);
     StyleSelecter->clear();
     StyleSelecter->addItems(styles);
-    StyleSelecter->setCurrentIndex(int(styles.indexOf(QStringLiteral("Windows"), 0)));
+    StyleSelecter->setCurrentIndex(
+        int(styles.indexOf(QRegularExpression(QRegularExpression::escape(tf::TStyleManager::ActiveStyleName()),
+                                              QRegularExpression::CaseInsensitiveOption))));
     Chart1->refreshDescription();
 }
 

@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "app/ChartView.h"
@@ -31,6 +32,8 @@ class QWidget;
 namespace tf {
 class BinCountBox;
 class BusyIndicator;
+class TExIniFile;
+class TWindowScaler;
 class CheckEdit;
 class RadioGroup;
 } // namespace tf
@@ -92,6 +95,13 @@ public:
     tf::FixedListComboBox *ScaleComboBox;
     QLabel *Label1;
     QPlainTextEdit *Memo2;
+
+    // The settings store: placement, zoom step and style, read at creation and written at close.
+    tf::TExIniFile *IniFile;
+
+    // Rescales the window, its controls, fonts and chart to a pixels-per-inch value (absolute steps).
+    void ScaleForPPI(int NewPPI);
+    int PixelsPerInch() const;
 
     // The file-open dialog; returns the confirmed path, or an empty text when cancelled. Tests replace
     // FileOpenDialogHook to answer without a dialog.
@@ -203,6 +213,9 @@ private:
     tf::TChartAxis &CountAxis();
     // Reads a check edit's text as a number; a text that is not one is reported and refused.
     double CheckEditNumber(const tf::CheckEdit *edit) const;
+
+    std::unique_ptr<tf::TWindowScaler> Scaler;
+    bool SettingsUnreadable = false; // the file could not be read at start: it is left as it is
 
     void CreateToolBar();
     void CreatePages();

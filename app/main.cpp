@@ -1,6 +1,7 @@
 #include <QApplication>
 
 #include "app/QtTexts.h"
+#include "app/StyleManager.h"
 #include "app/TForm1.h"
 #include "chart/ChartRenderer.h"
 
@@ -12,6 +13,8 @@ int main(int argc, char **argv)
     QApplication app(qtArgc, argv);
     tf::UseJapaneseQtTexts(app);
     tf::RegisterChartFontSubstitutions();
+    // The built-in look first; the window's settings then choose the look the user sees.
+    tf::TStyleManager::TrySetStyle(QStringLiteral("Turquoise Gray"), true);
     TForm1 Form1;
     Form1.show();
     return app.exec();

@@ -43,11 +43,24 @@ QFont ChartFont(const TTeeFont &font)
     return f;
 }
 
+namespace {
+QColor &ChartFace()
+{
+    static QColor face;
+    return face;
+}
+} // namespace
+
+void SetChartFaceColor(const QColor &color)
+{
+    ChartFace() = color;
+}
+
 QColor ChartColor(TColor color)
 {
     if ((color & 0xFF000000u) == clSystemColor) {
         if (color == clBtnFace)
-            return QGuiApplication::palette().color(QPalette::Button);
+            return ChartFace().isValid() ? ChartFace() : QGuiApplication::palette().color(QPalette::Button);
         return QGuiApplication::palette().color(QPalette::Window);
     }
     return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));

@@ -20,6 +20,10 @@ QFont ChartFont(const TTeeFont &font);
 // The colour a model colour stands for; system colours come from the application palette.
 QColor ChartColor(TColor color);
 
+// The colour the button-face system colour takes in the chart; an invalid colour (the default) takes the
+// palette's button colour. A look with a dark palette keeps the chart's face light, under its black texts.
+void SetChartFaceColor(const QColor &color);
+
 // Axis label text for a value shown with the given label step (no float noise such as 1.0000000001), with
 // the decimal separator of the number texts.
 QString AxisLabelText(double value, double step, const NumberFormat &fmt);

@@ -6,11 +6,14 @@
 #include <QStringList>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QTemporaryDir>
 #include <memory>
 #include <vector>
 
 #include "app/ErrorReport.h"
+#include "app/StyleManager.h"
 #include "app/TForm1.h"
+#include "app/store/ExIniFile.h"
 #include "tests/support/TestSupport.h"
 
 struct TForm1Probe {
@@ -22,6 +25,11 @@ protected:
     void SetUp() override
     {
         m_previousHook = tf::SetMessageBoxHook([this](const tf::MessageBoxRequest &r) { boxes.push_back(r); });
+        // Each window keeps its settings in a folder of its own, never beside the test program.
+        tf::TBaseFolders folders = tf::SystemBaseFolders();
+        folders.application = settingsDir.path();
+        folders.appData = settingsDir.path();
+        tf::SetBaseFoldersOverride(folders);
         form = std::make_unique<TForm1>();
         // No test ever waits on a real dialog: every dialog is cancelled unless a test answers it.
         form->FileOpenDialogHook = [] { return QString(); };
@@ -34,6 +42,8 @@ protected:
     void TearDown() override
     {
         form.reset();
+        tf::TStyleManager::Reset();
+        tf::SetBaseFoldersOverride(std::nullopt);
         tf::SetMessageBoxHook(m_previousHook);
     }
 
@@ -79,6 +89,7 @@ protected:
         return text;
     }
 
+    QTemporaryDir settingsDir;
     std::unique_ptr<TForm1> form;
     std::vector<tf::MessageBoxRequest> boxes;
 

@@ -9,26 +9,62 @@
 
 #include "chart/ChartRenderer.h"
 
-TEST_F(WindowTest, WritesWindowPicture)
+namespace {
+// Two measured quantities with a header row, as a spreadsheet copy gives them.
+QStringList SampleLines()
 {
-    const QString path = qEnvironmentVariable("TF_WRITE_WINDOW_PNG");
-    if (path.isEmpty())
-        GTEST_SKIP() << "set TF_WRITE_WINDOW_PNG to a file name to write the picture";
-    tf::RegisterChartFontSubstitutions();
-
-    // Two measured quantities with a header row, as a spreadsheet copy gives them.
     QStringList lines{QStringLiteral("width\theight")};
     for (int i = 0; i < 60; ++i) {
         const double a = 20.0 + 6.0 * std::sin(i * 0.7) + (i % 7) * 0.9;
         const double b = 24.0 + 5.0 * std::cos(i * 0.45) + (i % 5) * 1.1;
         lines += QString::number(a, 'f', 2) + u'\t' + QString::number(b, 'f', 2);
     }
-    Load(lines);
+    return lines;
+}
+
+void Settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+}
+} // namespace
+
+TEST_F(WindowTest, WritesWindowPicture)
+{
+    const QString path = qEnvironmentVariable("TF_WRITE_WINDOW_PNG");
+    if (path.isEmpty())
+        GTEST_SKIP() << "set TF_WRITE_WINDOW_PNG to a file name to write the picture";
+    tf::RegisterChartFontSubstitutions();
+    Load(SampleLines());
     form->PasteBtn->setFocus();
     Build();
     form->PageControl1->setCurrentIndex(2);
     form->activateWindow();
-    for (int i = 0; i < 5; ++i)
-        QCoreApplication::processEvents();
+    Settle();
     ASSERT_TRUE(form->grab().save(path));
+}
+
+// One picture per style (window-<style>.png, the 外観 page open) and one at 150% (window-150.png).
+TEST_F(WindowTest, WritesStylePictures)
+{
+    const QString folder = qEnvironmentVariable("TF_WRITE_STYLE_PICTURES");
+    if (folder.isEmpty())
+        GTEST_SKIP() << "set TF_WRITE_STYLE_PICTURES to a folder to write the pictures";
+    tf::RegisterChartFontSubstitutions();
+    Load(SampleLines());
+    Build();
+    form->PageControl1->setCurrentIndex(3);
+    for (const QString &style : tf::TStyleManager::StyleNames()) {
+        form->StyleSelecter->setCurrentIndex(form->StyleSelecter->findText(style));
+        form->activateWindow();
+        Settle();
+        QString name = style.toLower();
+        name.remove(u' ');
+        ASSERT_TRUE(form->grab().save(folder + QStringLiteral("/window-") + name + QStringLiteral(".png")));
+    }
+    form->StyleSelecter->setCurrentIndex(form->StyleSelecter->findText(QStringLiteral("Windows")));
+    form->PageControl1->setCurrentIndex(0);
+    form->ScaleComboBox->setCurrentIndex(2);
+    Settle();
+    ASSERT_TRUE(form->grab().save(folder + QStringLiteral("/window-150.png")));
 }
