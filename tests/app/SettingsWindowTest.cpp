@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
+#include <QTest>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -81,17 +83,16 @@ protected:
         TStyleManager::TrySetStyle(QStringLiteral("Turquoise Gray"), true);
         Start();
     }
-    // A step chosen in the zoom box as the user does, through the box's own change signal.
-    void ChooseZoom(const QString &step)
+    // An item chosen from a box's list as the user does: the list selects it and reports the choice.
+    static void Choose(QComboBox *box, const QString &item)
     {
-        form->ScaleComboBox->setCurrentIndex(form->ScaleComboBox->findText(step));
+        const int index = box->findText(item);
+        box->setCurrentIndex(index);
+        emit box->activated(index);
         QCoreApplication::processEvents();
     }
-    void ChooseStyle(const QString &name)
-    {
-        form->StyleSelecter->setCurrentIndex(form->StyleSelecter->findText(name));
-        QCoreApplication::processEvents();
-    }
+    void ChooseZoom(const QString &step) { Choose(form->ScaleComboBox, step); }
+    void ChooseStyle(const QString &name) { Choose(form->StyleSelecter, name); }
     QStringList BoxTexts()
     {
         QStringList texts;
@@ -282,6 +283,28 @@ TEST_F(SettingsWindowTest, ChosenStyleRestylesAtOnceAndSurvivesARestart)
     Restart();
     EXPECT_EQ(TStyleManager::ActiveStyleName(), QStringLiteral("Glow"));
     EXPECT_EQ(form->StyleSelecter->currentText(), QStringLiteral("Glow"));
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(SettingsWindowTest, TypedTextThatNamesNoStyleIsReportedWithAnEmptyName)
+{
+    Start();
+    ChooseStyle(QStringLiteral("Auric"));
+    form->StyleSelecter->lineEdit()->selectAll();
+    QTest::keyClicks(form->StyleSelecter->lineEdit(), QStringLiteral("x"));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, QStringLiteral("スタイル '' が見つかりません"));
+    EXPECT_EQ(TStyleManager::ActiveStyleName(), QStringLiteral("Auric"));
+    EXPECT_EQ(form->StyleSelecter->count(), 4);
+}
+
+TEST_F(SettingsWindowTest, TypedZoomStepRescales)
+{
+    Start();
+    form->ScaleComboBox->lineEdit()->selectAll();
+    QTest::keyClicks(form->ScaleComboBox->lineEdit(), QStringLiteral("150%"));
+    EXPECT_EQ(form->PixelsPerInch(), 144);
+    EXPECT_EQ(form->size(), QSize(1244, 867));
     EXPECT_TRUE(boxes.empty());
 }
 

@@ -22,6 +22,14 @@ QStringList SampleLines()
     return lines;
 }
 
+// An item chosen from the list as the user does: the box selects it and reports the choice.
+void Choose(QComboBox *box, const QString &item)
+{
+    const int index = box->findText(item);
+    box->setCurrentIndex(index);
+    emit box->activated(index);
+}
+
 void Settle()
 {
     for (int i = 0; i < 5; ++i)
@@ -55,16 +63,16 @@ TEST_F(WindowTest, WritesStylePictures)
     Build();
     form->PageControl1->setCurrentIndex(3);
     for (const QString &style : tf::TStyleManager::StyleNames()) {
-        form->StyleSelecter->setCurrentIndex(form->StyleSelecter->findText(style));
+        Choose(form->StyleSelecter, style);
         form->activateWindow();
         Settle();
         QString name = style.toLower();
         name.remove(u' ');
         ASSERT_TRUE(form->grab().save(folder + QStringLiteral("/window-") + name + QStringLiteral(".png")));
     }
-    form->StyleSelecter->setCurrentIndex(form->StyleSelecter->findText(QStringLiteral("Windows")));
+    Choose(form->StyleSelecter, QStringLiteral("Windows"));
     form->PageControl1->setCurrentIndex(0);
-    form->ScaleComboBox->setCurrentIndex(2);
+    Choose(form->ScaleComboBox, QStringLiteral("150%"));
     Settle();
     ASSERT_TRUE(form->grab().save(folder + QStringLiteral("/window-150.png")));
 }
