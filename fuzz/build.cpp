@@ -176,7 +176,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // The second build as a setting command starts it.
     SetOneShots(secondFlags, st);
     tf::EngineState cold = st;
-    cold.tableCache = tf::TableCache{};
+    cold.tableCache = tf::TableCacheSlot{};
     RecordingSink coldSink;
     coldSink.axisMin = sink.axisMin;
     coldSink.axisMax = sink.axisMax;
