@@ -240,8 +240,14 @@ QByteArray TIniDocument::Serialize()
     }
     switch (m_encoding) {
     case TIniEncoding::Legacy:
-        if (std::optional<QByteArray> bytes = EncodeLegacy(text))
-            return *bytes;
+        // Legacy bytes that would read back as another encoding (valid UTF-8, say) would come back garbled:
+        // such a text is written as UTF-8 with a mark instead.
+        if (std::optional<QByteArray> bytes = EncodeLegacy(text)) {
+            TIniEncoding readBack = TIniEncoding::Legacy;
+            DecodeIni(*bytes, readBack);
+            if (readBack == TIniEncoding::Legacy)
+                return *bytes;
+        }
         m_encoding = TIniEncoding::Utf8Mark;
         [[fallthrough]];
     case TIniEncoding::Utf8Mark:

@@ -135,6 +135,18 @@ TEST(IniDocument, Cp932FileReadsItsCharacters)
     EXPECT_EQ(doc.ReadString(QStringLiteral("A"), QStringLiteral("名前"), QString()), QStringLiteral("値"));
 }
 
+TEST(IniDocument, LegacyTextThatWouldReadBackAsUtf8IsWrittenWithAMark)
+{
+    // "ﾂｱ" is C2 B1 in the legacy code page: valid UTF-8 for "±", so written as is it would read back garbled.
+    TIniDocument doc = TIniDocument::Parse("[A]\r\nk=1\r\n");
+    ASSERT_EQ(doc.Encoding(), TIniEncoding::Legacy);
+    doc.WriteString(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("ﾂｱ"));
+    const QByteArray written = doc.Serialize();
+    const TIniDocument again = TIniDocument::Parse(written);
+    EXPECT_EQ(again.ReadString(QStringLiteral("A"), QStringLiteral("k"), QString()), QStringLiteral("ﾂｱ"));
+    EXPECT_EQ(again.Encoding(), doc.Encoding());
+}
+
 TEST(IniDocument, SectionQueries)
 {
     TIniDocument doc = TIniDocument::Parse("[A]\r\nx=1\r\nnote\r\ny=2\r\n[B]\r\nz=3\r\n");
