@@ -5,6 +5,8 @@
 
 #include "app/store/IniDocument.h"
 
+#include <algorithm>
+
 namespace {
 
 QString Contents(const tf::TIniDocument &doc)
@@ -33,7 +35,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QString contents = Contents(doc);
     const QByteArray written = doc.Serialize();
     tf::TIniDocument again = tf::TIniDocument::Parse(written);
-    FUZZ_CHECK(again.Encoding() == doc.Encoding(), QStringLiteral("the written file reads in another encoding"));
+    // Plain ASCII without a mark is the same file in UTF-8 and in the legacy code page and reads as the
+    // latter: a UTF-8 document whose non-ASCII text was all in skipped lines writes such a file.
+    const bool ascii = std::all_of(written.begin(), written.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    const tf::TIniEncoding expected = ascii && doc.Encoding() == tf::TIniEncoding::Utf8 ? tf::TIniEncoding::Legacy : doc.Encoding();
+    FUZZ_CHECK(again.Encoding() == expected, QStringLiteral("the written file reads in encoding %1 instead of %2")
+                                                 .arg(int(again.Encoding())).arg(int(expected)));
     FUZZ_CHECK(Contents(again) == contents, QStringLiteral("read:\n%1\nafter writing and reading:\n%2").arg(contents, Contents(again)));
     FUZZ_CHECK(again.Serialize() == written, QStringLiteral("writing the read-back document gives other bytes"));
     return 0;
