@@ -2,11 +2,19 @@
 // (run under a real display server, e.g. xvfb-run, so the window is drawn as users see it).
 #include "tests/app/WindowFixture.h"
 
+#include <QCheckBox>
+#include <QLinearGradient>
+#include <QPainter>
 #include <QPixmap>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QToolButton>
 #include <cmath>
 
+#include "app/CheckEdit.h"
+#include "app/RadioGroup.h"
 #include "chart/ChartRenderer.h"
 
 namespace {
@@ -20,6 +28,36 @@ QStringList SampleLines()
         lines += QString::number(a, 'f', 2) + u'\t' + QString::number(b, 'f', 2);
     }
     return lines;
+}
+
+// Three measured quantities, for the styled chart.
+QStringList ThreeColumnLines()
+{
+    QStringList lines{QStringLiteral("ロットA\tロットB\tロットC")};
+    for (int i = 0; i < 120; ++i) {
+        const double a = 10.0 + 1.2 * std::sin(i * 0.9) + (i % 9) * 0.12;
+        const double b = 10.6 + 1.0 * std::cos(i * 0.53) + (i % 7) * 0.15;
+        const double c = 11.1 + 0.9 * std::sin(i * 0.31 + 1.0) + (i % 5) * 0.18;
+        lines += QString::number(a, 'f', 3) + u'\t' + QString::number(b, 'f', 3) + u'\t' + QString::number(c, 'f', 3);
+    }
+    return lines;
+}
+
+// A soft picture for the back wall, as a user might pick: a pale gradient with faint grid lines.
+QString WriteWallPicture(const QString &folder)
+{
+    QImage img(640, 400, QImage::Format_RGB32);
+    QPainter p(&img);
+    QLinearGradient g(0, 0, 0, img.height());
+    g.setColorAt(0, QColor(236, 244, 252));
+    g.setColorAt(1, QColor(252, 250, 240));
+    p.fillRect(img.rect(), g);
+    p.setPen(QColor(214, 226, 238));
+    for (int y = 20; y < img.height(); y += 40)
+        p.drawLine(0, y, img.width(), y);
+    p.end();
+    const QString path = folder + QStringLiteral("/wall.png");
+    return img.save(path) ? path : QString();
 }
 
 // An item chosen from the list as the user does: the box selects it and reports the choice.
@@ -75,4 +113,72 @@ TEST_F(WindowTest, WritesStylePictures)
     Choose(form->ScaleComboBox, QStringLiteral("150%"));
     Settle();
     ASSERT_TRUE(form->grab().save(folder + QStringLiteral("/window-150.png")));
+}
+
+// The chart with the look changed through the 外観 and シリーズ pages: title text, fonts and position, axis
+// titles, outer colour, a background picture, shadow, series colours and the legend at the bottom.
+TEST_F(WindowTest, WritesStyledChartPicture)
+{
+    const QString path = qEnvironmentVariable("TF_WRITE_STYLED_PNG");
+    if (path.isEmpty())
+        GTEST_SKIP() << "set TF_WRITE_STYLED_PNG to a file name to write the picture";
+    tf::RegisterChartFontSubstitutions();
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString wall = WriteWallPicture(folder.path());
+    ASSERT_FALSE(wall.isEmpty());
+    form->resize(1100, 720);
+    Load(ThreeColumnLines());
+    Build();
+
+    const auto answerFont = [this](tf::FontChoice answer) {
+        form->FontDialogHook = [answer](tf::FontChoice &font) {
+            font = answer;
+            return true;
+        };
+    };
+    const auto answerColour = [this](tf::TColor answer) {
+        form->ColorDialogHook = [answer](tf::TColor &color) {
+            color = answer;
+            return true;
+        };
+    };
+    const auto setText = [](tf::CheckEdit *edit, const QString &text) {
+        edit->setText(text);
+        edit->checkAction()->trigger();
+    };
+
+    form->PageControl1->setCurrentIndex(0);
+    setText(form->TitleEditBtn, QStringLiteral("軸受外径の分布（3ロット）"));
+    answerFont({QStringLiteral("Noto Sans CJK JP"), 15, tf::RGBColor(24, 52, 96), tf::fsBold});
+    form->TitleFontBtn->click();
+    answerFont({QStringLiteral("Noto Sans CJK JP"), 9, tf::RGBColor(70, 70, 70), 0});
+    form->SuBTitleFontBtn->click();
+    form->ChartTitleAlignment->item(0)->click();
+    setText(form->XAxisEdit, QStringLiteral("外径 [mm]"));
+    setText(form->YAxisEdit, QStringLiteral("個数"));
+    answerFont({QStringLiteral("Noto Sans CJK JP"), 10, tf::RGBColor(24, 52, 96), tf::fsItalic});
+    form->AxisFont->click();
+    answerColour(tf::RGBColor(247, 243, 233));
+    form->ChartColor->click();
+    form->OpenPictureDialogHook = [wall] { return wall; };
+    form->WallPictureBtn->click();
+    if (!form->ChartShadow->isChecked())
+        form->ChartShadow->click();
+
+    form->PageControl1->setCurrentIndex(1);
+    const tf::TColor seriesColours[] = {tf::RGBColor(38, 110, 160), tf::RGBColor(230, 140, 40), tf::RGBColor(90, 160, 90)};
+    for (int i = 0; i < 3; ++i) {
+        form->SeriesCombo->setCurrentIndex(i);
+        emit form->SeriesCombo->activated(i);
+        answerColour(seriesColours[i]);
+        form->SeriesColor->click();
+    }
+    form->LegendPosGrp->item(3)->click();
+
+    form->activateWindow();
+    Settle();
+    const QImage shown = form->Chart1->grab().toImage();
+    ASSERT_EQ(chart().Legend.Alignment.get(), tf::laBottom);
+    ASSERT_TRUE(shown.save(path));
 }
