@@ -73,8 +73,20 @@ QByteArray ReadFileBytes(const QString &path, const ReadProgress &progress)
         qsizetype filled = 0;
         constexpr qsizetype Chunk = qsizetype(16) << 20; // a progress report in between
         for (;;) {
-            if (filled == bytes.size())
-                bytes.resize(filled + std::max<qsizetype>(filled / 2, 65536)); // the file grew
+            if (filled == bytes.size()) {
+                // The size the file had: one byte more read aside tells whether it grew meanwhile,
+                // so that the usual end costs no larger buffer and no copy into it.
+                char more = 0;
+                const ssize_t got = ::read(fd.get(), &more, 1);
+                if (got < 0 && errno == EINTR)
+                    continue;
+                if (got < 0)
+                    throw fail(errno);
+                if (got == 0)
+                    break;
+                bytes.resize(filled + std::max<qsizetype>(filled / 2, 65536));
+                bytes[filled++] = more;
+            }
             const ssize_t got = ::read(fd.get(), bytes.data() + filled, size_t(std::min(bytes.size() - filled, Chunk)));
             if (got < 0) {
                 if (errno == EINTR)
