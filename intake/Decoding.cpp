@@ -1,6 +1,7 @@
 #include "intake/Decoding.h"
 
 #include "engine/Error.h"
+#include "engine/LargeArray.h"
 
 #include <QElapsedTimer>
 #include <QSysInfo>
@@ -16,6 +17,8 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <thread>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -229,7 +232,25 @@ struct ByteTable {
     std::vector<char16_t> pairs;        // by lead << 8 | trail; kNoChar: no two-byte character
     std::vector<quint8> pairBits;       // the same index, one bit each: a two-byte character
     bool asciiIsAscii = true;           // every byte below 0x80 stands for itself and leads nothing
+    // The same characters as the bytes DataList keeps (Utf8Char), the default character in place of
+    // a byte that starts none; 0 in utf8Pairs where no two-byte character is.
+    std::array<quint32, 256> utf8Single{};
+    std::vector<quint32> utf8Pairs;
+    // No character has an LF as its second byte and an LF leads none: a character begins after every
+    // LF, so a text may be decoded in pieces cut there.
+    bool cutsAfterLf = false;
 };
+
+// One character as DataList's bytes: up to three bytes of UTF-8 in the low bytes (first byte lowest),
+// their count in the top byte. A table unit is never a surrogate, so it always has a UTF-8 form.
+quint32 utf8Char(char16_t c)
+{
+    if (c < 0x80)
+        return quint32(c) | 1u << 24;
+    if (c < 0x800)
+        return (0xC0u | c >> 6) | (0x80u | (c & 0x3Fu)) << 8 | 2u << 24;
+    return (0xE0u | c >> 12) | (0x80u | ((c >> 6) & 0x3Fu)) << 8 | (0x80u | (c & 0x3Fu)) << 16 | 3u << 24;
+}
 
 // Converts one short byte sequence from a fresh state; returns 0, EILSEQ or EINVAL.
 int convertOne(iconv_t cd, const unsigned char *in, size_t len, char16_t (&out)[4], int &units)
@@ -247,7 +268,7 @@ int convertOne(iconv_t cd, const unsigned char *in, size_t len, char16_t (&out)[
 
 // The tables for a codeset, or none when some character is longer than two bytes, yields more
 // than one unit or depends on a shift state.
-std::unique_ptr<ByteTable> buildByteTable(iconv_t cd)
+std::unique_ptr<ByteTable> buildByteTable(iconv_t cd, char16_t defaultChar)
 {
     auto table = std::make_unique<ByteTable>();
     table->pairs.assign(size_t(1) << 16, kNoChar);
@@ -275,8 +296,20 @@ std::unique_ptr<ByteTable> buildByteTable(iconv_t cd)
             }
         }
     }
+    table->utf8Pairs.assign(table->pairs.size(), 0);
+    for (size_t k = 0; k < table->pairs.size(); ++k)
+        if (table->pairs[k] != kNoChar)
+            table->utf8Pairs[k] = utf8Char(table->pairs[k]);
+    for (size_t b = 0; b < 256; ++b)
+        table->utf8Single[b] = utf8Char(table->single[b] == kNoChar ? defaultChar : table->single[b]);
+    bool lfEnds = table->single['\n'] != kNoChar;
+    for (int b = 0; b < 256 && lfEnds; ++b)
+        lfEnds = table->pairs[size_t(b << 8 | '\n')] == kNoChar && table->pairs[size_t('\n' << 8 | b)] == kNoChar;
+    table->cutsAfterLf = lfEnds;
     return table;
 }
+
+char16_t defaultCharOf(const QByteArray &codeset) { return isCp932(codeset) ? u'\u30FB' : u'?'; }
 
 // The tables of a codeset, built on first use; null when iconv must decode it.
 const ByteTable *byteTableFor(const QByteArray &codeset, iconv_t cd)
@@ -286,8 +319,92 @@ const ByteTable *byteTableFor(const QByteArray &codeset, iconv_t cd)
     const std::lock_guard<std::mutex> lock(mutex);
     auto it = tables.find(codeset);
     if (it == tables.end())
-        it = tables.emplace(codeset, buildByteTable(cd)).first;
+        it = tables.emplace(codeset, buildByteTable(cd, defaultCharOf(codeset))).first;
     return it->second.get();
+}
+
+// Decodes bytes by a codeset's tables into a sink, which writes each character in its own form.
+// Without branches on the bytes, which in a binary file follow no pattern; the step to the next
+// character waits only for the small bit table, not for the large one.
+template <typename Sink>
+void walkByTable(const ByteTable &table, const unsigned char *b, qsizetype n, Sink &sink)
+{
+    const quint8 *pairBits = table.pairBits.data();
+    qsizetype i = 0;
+    while (i + 1 < n) {
+#if defined(__SSE2__)
+        // Data files are nearly all ASCII digits: the ASCII bytes among the next sixteen are
+        // copied at once, up to the first other byte, which the table step below decodes.
+        if (table.asciiIsAscii && i + 16 <= n) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b + i));
+            sink.block(v);
+            const unsigned nonAscii = unsigned(_mm_movemask_epi8(v));
+            const qsizetype ascii = nonAscii != 0 ? std::countr_zero(nonAscii) : 16;
+            i += ascii;
+            sink.w += ascii;
+            if (ascii == 16 || i + 1 >= n)
+                continue;
+        }
+#endif
+        const unsigned lead = b[i];
+        const unsigned trail = b[i + 1];
+        const unsigned isPair = (pairBits[lead << 5 | trail >> 3] >> (trail & 7)) & 1u;
+        sink.put(lead << 8 | trail, lead, 0u - isPair);
+        i += 1 + qsizetype(isPair);
+    }
+    if (i < n)
+        sink.put(0, b[i], 0u);
+}
+
+// UTF-16 units, one per character: sixteen to spare for the block writes.
+struct Utf16Sink {
+    char16_t *w;
+    const char16_t *single; // the default character for a byte that starts none
+    const char16_t *pairs;
+#if defined(__SSE2__)
+    void block(__m128i v)
+    {
+        const __m128i zero = _mm_setzero_si128();
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(w), _mm_unpacklo_epi8(v, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(w + 8), _mm_unpackhi_epi8(v, zero));
+    }
+#endif
+    // The pair's character where pairMask is all ones, else the lead byte's.
+    void put(unsigned pair, unsigned lead, unsigned pairMask)
+    {
+        *w++ = char16_t((pairs[pair] & pairMask) | (single[lead] & ~pairMask));
+    }
+};
+
+// DataList's bytes: each character written as four bytes of which its length count, so up to three
+// bytes past its end are overwritten; sixteen to spare for the block writes.
+struct Utf8Sink {
+    char *w;
+    const quint32 *single;
+    const quint32 *pairs;
+#if defined(__SSE2__)
+    void block(__m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i *>(w), v); }
+#endif
+    void put(unsigned pair, unsigned lead, quint32 pairMask)
+    {
+        const quint32 c = (pairs[pair] & pairMask) | (single[lead] & ~pairMask);
+        std::memcpy(w, &c, 4);
+        w += c >> 24;
+    }
+};
+
+// The converter of a legacy codeset, or of the fallback one when the system has no such codeset;
+// none at all when the system has no conversion modules.
+std::unique_ptr<Iconv> openLegacy(QByteArray &codeset)
+{
+    auto conv = std::make_unique<Iconv>(codeset);
+    if (!conv->valid()) {
+        codeset = kFallbackCodeset;
+        conv = std::make_unique<Iconv>(codeset);
+    }
+    if (!conv->valid())
+        return nullptr;
+    return conv;
 }
 
 } // namespace
@@ -307,15 +424,11 @@ QByteArray LegacyCodeset()
 QString DecodeLegacy(QByteArrayView bytes, const QByteArray &codeset)
 {
     QByteArray used = codeset;
-    auto conv = std::make_unique<Iconv>(used);
-    if (!conv->valid()) {
-        used = kFallbackCodeset;
-        conv = std::make_unique<Iconv>(used);
-    }
-    if (!conv->valid()) // no conversion modules at all: a byte per character still never fails
+    const std::unique_ptr<Iconv> conv = openLegacy(used);
+    if (!conv) // no conversion modules at all: a byte per character still never fails
         return QString::fromLatin1(bytes);
 
-    const char16_t defaultChar = isCp932(used) ? u'\u30FB' : u'?';
+    const char16_t defaultChar = defaultCharOf(used);
     const ByteTable *table = byteTableFor(used, conv->handle());
     const auto *b = reinterpret_cast<const unsigned char *>(bytes.data());
     const qsizetype n = bytes.size();
@@ -328,45 +441,14 @@ QString DecodeLegacy(QByteArrayView bytes, const QByteArray &codeset)
     }
 
     // Every character takes at least one byte and gives one unit, so n units suffice; sixteen
-    // more let the ASCII copy below write whole blocks.
+    // more let the ASCII copy write whole blocks.
     out.text.resize(n + 16);
-    char16_t *dst = reinterpret_cast<char16_t *>(out.text.data());
     // A byte that starts no character becomes the default one; the next byte starts afresh.
     std::array<char16_t, 256> single = table->single;
     std::replace(single.begin(), single.end(), kNoChar, defaultChar);
-    const char16_t *pairs = table->pairs.data();
-    const quint8 *pairBits = table->pairBits.data();
-    qsizetype j = 0;
-    qsizetype i = 0;
-    while (i + 1 < n) {
-#if defined(__SSE2__)
-        // Data files are nearly all ASCII digits: the ASCII bytes among the next sixteen are
-        // copied at once, up to the first other byte, which the table step below decodes.
-        if (table->asciiIsAscii && i + 16 <= n) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b + i));
-            const __m128i zero = _mm_setzero_si128();
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + j), _mm_unpacklo_epi8(v, zero));
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + j + 8), _mm_unpackhi_epi8(v, zero));
-            const unsigned nonAscii = unsigned(_mm_movemask_epi8(v));
-            const qsizetype ascii = nonAscii != 0 ? std::countr_zero(nonAscii) : 16;
-            i += ascii;
-            j += ascii;
-            if (ascii == 16 || i + 1 >= n)
-                continue;
-        }
-#endif
-        // Without branches on the bytes, which in a binary file follow no pattern; the step to the
-        // next character waits only for the small bit table, not for the large one.
-        const unsigned lead = b[i];
-        const unsigned trail = b[i + 1];
-        const unsigned isPair = (pairBits[lead << 5 | trail >> 3] >> (trail & 7)) & 1u;
-        const unsigned mask = 0u - isPair;
-        dst[j++] = char16_t((pairs[lead << 8 | trail] & mask) | (single[lead] & ~mask));
-        i += 1 + qsizetype(isPair);
-    }
-    if (i < n)
-        dst[j++] = single[b[i]];
-    out.text.truncate(j);
+    Utf16Sink sink{reinterpret_cast<char16_t *>(out.text.data()), single.data(), table->pairs.data()};
+    walkByTable(*table, b, n, sink);
+    out.text.truncate(sink.w - reinterpret_cast<char16_t *>(out.text.data()));
     return std::move(out.text);
 }
 
@@ -376,50 +458,86 @@ namespace {
 const QString kBadUtf8AfterMark =
     QStringLiteral("Unicode 文字のマッピングがターゲットのマルチバイト コード ページに存在しません");
 
-// Whether every byte below 0x80 stands for itself in the codeset (so an LF is never part of a
-// longer character, and a text may be decoded in pieces that end after one).
-bool asciiStandsForItself(const QByteArray &codeset)
+qsizetype countNonAscii(const unsigned char *b, qsizetype n)
 {
-    Iconv conv(codeset);
-    if (!conv.valid())
-        return false;
-    const ByteTable *table = byteTableFor(codeset, conv.handle());
-    return table && table->asciiIsAscii;
+    qsizetype count = 0;
+    for (qsizetype i = skipAscii(b, 0, n); i < n; i = skipAscii(b, i + 1, n))
+        ++count;
+    return count;
 }
 
-// Legacy text to the bytes DataList keeps, a piece at a time so that no full-size UTF-16 copy exists.
-QByteArray legacyToLineText(QByteArrayView bytes, const QByteArray &codeset)
-{
-    const auto *b = reinterpret_cast<const unsigned char *>(bytes.data());
-    const qsizetype n = bytes.size();
-    const bool pieces = asciiStandsForItself(codeset);
-    qsizetype nonAscii = 0;
-    for (qsizetype i = skipAscii(b, 0, n); i < n; i = skipAscii(b, i + 1, n))
-        ++nonAscii;
-    // An ASCII byte gives one byte, any other at most three; a codeset whose ASCII bytes mean other
-    // characters may give three for every byte. Pages never written are never taken from the system.
-    const qsizetype bound = (pieces ? n + 2 * nonAscii : 3 * n) + 1;
-    QByteArray out(bound, Qt::Uninitialized);
-    qsizetype used = 0;
-    constexpr qsizetype Piece = qsizetype(1) << 20;
-    qsizetype pos = 0;
-    while (pos < n) {
-        qsizetype end = n;
-        if (pieces && n - pos > Piece) {
-            const void *lf = std::memchr(b + pos + Piece, '\n', size_t(n - pos - Piece));
-            end = lf ? static_cast<const unsigned char *>(lf) - b + 1 : n;
-        }
-        const QString text = DecodeLegacy(bytes.sliced(pos, end - pos), codeset);
-        const QByteArray piece = EncodeLineText(text);
-        std::memcpy(out.data() + used, piece.constData(), size_t(piece.size()));
-        used += piece.size();
-        pos = end;
-    }
-    out.truncate(used);
-    return out;
-}
+// Stretches below this are decoded on the calling thread alone.
+constexpr qsizetype ParallelBytes = qsizetype(4) << 20;
 
 } // namespace
+
+QByteArray DecodeLegacyLineText(QByteArrayView bytes, const QByteArray &codeset, int pieces)
+{
+    QByteArray used = codeset;
+    const std::unique_ptr<Iconv> conv = openLegacy(used);
+    const ByteTable *table = conv ? byteTableFor(used, conv->handle()) : nullptr;
+    if (!table) // a codeset only iconv can decode, or none at all
+        return EncodeLineText(DecodeLegacy(bytes, codeset));
+
+    const auto *b = reinterpret_cast<const unsigned char *>(bytes.data());
+    const qsizetype n = bytes.size();
+    if (pieces <= 0)
+        pieces = n < ParallelBytes ? 1 : int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+    if (!table->cutsAfterLf)
+        pieces = 1;
+
+    // Pieces of about equal size, each ending after an LF (or at the end), so that each begins a character.
+    std::vector<qsizetype> cuts{0};
+    for (int k = 1; k < pieces; ++k) {
+        const qsizetype from = std::max(cuts.back(), n * k / pieces);
+        const void *lf = from < n ? std::memchr(b + from, '\n', size_t(n - from)) : nullptr;
+        if (!lf)
+            break;
+        const qsizetype cut = static_cast<const unsigned char *>(lf) - b + 1;
+        if (cut < n && cut > cuts.back())
+            cuts.push_back(cut);
+    }
+    cuts.push_back(n);
+    const size_t count = cuts.size() - 1;
+
+    // Each piece is decoded into room of its own: one byte for an ASCII byte, three for any other (a
+    // codeset whose ASCII bytes mean other characters may give three for every byte), and sixteen to
+    // spare for the block writes. Pages never written are never taken from the system.
+    std::vector<qsizetype> room(count + 1, 0);
+    std::vector<qsizetype> written(count, 0);
+    const auto roomOf = [&](size_t k) {
+        const qsizetype len = cuts[k + 1] - cuts[k];
+        return (table->asciiIsAscii ? len + 2 * countNonAscii(b + cuts[k], len) : 3 * len) + 16;
+    };
+    const auto inParallel = [count](const auto &work) {
+        std::vector<std::thread> others;
+        for (size_t k = 1; k < count; ++k)
+            others.emplace_back(work, k);
+        work(size_t(0));
+        for (std::thread &t : others)
+            t.join();
+    };
+    inParallel([&](size_t k) { room[k + 1] = roomOf(k); });
+    for (size_t k = 0; k < count; ++k)
+        room[k + 1] += room[k];
+    // One byte more: the lines are split in this buffer, and a last line without a break gets its LF there.
+    QByteArray out(room[count] + 1, Qt::Uninitialized);
+    AdviseLarge(out.data(), size_t(out.size()));
+    inParallel([&](size_t k) {
+        char *at = out.data() + room[k];
+        Utf8Sink sink{at, table->utf8Single.data(), table->utf8Pairs.data()};
+        walkByTable(*table, b + cuts[k], cuts[k + 1] - cuts[k], sink);
+        written[k] = sink.w - at;
+    });
+    // The pieces moved together, in order; each moves down by the room the ones before it left over.
+    qsizetype end = written[0];
+    for (size_t k = 1; k < count; ++k) {
+        std::memmove(out.data() + end, out.constData() + room[k], size_t(written[k]));
+        end += written[k];
+    }
+    out.truncate(end);
+    return out;
+}
 
 QString DecodeFileText(QByteArrayView bytes, const QByteArray &legacyCodeset)
 {
@@ -463,7 +581,7 @@ LineList LinesFromFileBytes(QByteArray bytes, const QByteArray &legacyCodeset, q
     else if (bytes.startsWith("\xFE\xFF"))
         text = utf16ToLineText<true>(QByteArrayView(bytes).sliced(2));
     else
-        text = legacyToLineText(bytes, legacyCodeset);
+        text = DecodeLegacyLineText(bytes, legacyCodeset);
     bytes = QByteArray(); // the file's own bytes go before the lines are indexed
     decoded();
     return LineList::fromUtf8(std::move(text));

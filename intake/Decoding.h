@@ -28,6 +28,11 @@ QByteArray LegacyCodeset();
 // default character (U+30FB for CP932, "?" for others) and decoding goes on with the next byte.
 QString DecodeLegacy(QByteArrayView bytes, const QByteArray &codeset);
 
+// The same decoding straight to the bytes DataList keeps, byte for byte what EncodeLineText makes of
+// DecodeLegacy's text, without a UTF-16 copy. Where every LF begins a character afresh the text is
+// decoded in `pieces` parts cut after LFs, side by side (0: as many as the size and processors suit).
+QByteArray DecodeLegacyLineText(QByteArrayView bytes, const QByteArray &codeset, int pieces = 0);
+
 // The file-reading rule on a file's bytes: UTF-8 first (its mark skipped), then by mark UTF-8,
 // UTF-16 LE, UTF-16 BE, else the legacy codeset. Throws tf::Error when the bytes carry the
 // UTF-8 mark but are not valid UTF-8.

@@ -11,7 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -272,6 +274,91 @@ TEST(DecodeLegacy, UsesTheGivenCodesetAndFallsBackForAnUnknownOne)
     EXPECT_EQ(tf::DecodeLegacy("\x95\x5C", "NO-SUCH-CODESET"), u"表"_qs);
     // Where a codeset gives an ASCII byte another meaning, that meaning counts.
     EXPECT_EQ(tf::DecodeLegacy("1\\2 \x95\x5C", "SHIFT_JIS"), u"1\u00A52 表"_qs);
+}
+
+// ---- legacy code page straight to DataList's bytes --------------------------------------------
+
+// Codesets of every kind the tables take: double-byte ones whose trail bytes include ASCII, single-byte
+// ones, one whose ASCII bytes mean other characters, one only iconv decodes, and an unknown one.
+const char *const kLegacyCodesets[] = {"CP932", "SHIFT_JIS", "GBK", "BIG5", "EUC-KR", "CP1252",
+                                       "ISO-8859-1", "IBM037", "EUC-JP", "NO-SUCH-CODESET"};
+
+// The decoding through UTF-16 that DataList's bytes are measured against.
+QByteArray throughUtf16(QByteArrayView bytes, const char *codeset)
+{
+    return tf::EncodeLineText(tf::DecodeLegacy(bytes, codeset));
+}
+
+// Empty when equal, else where the two first differ, with the bytes around that place.
+std::string difference(const QByteArray &got, const QByteArray &want)
+{
+    if (got == want)
+        return {};
+    qsizetype at = 0;
+    while (at < got.size() && at < want.size() && got[at] == want[at])
+        ++at;
+    const qsizetype from = std::max<qsizetype>(0, at - 8);
+    return "sizes " + std::to_string(got.size()) + " and " + std::to_string(want.size()) + ", first difference at "
+        + std::to_string(at) + ": got " + got.mid(from, 16).toHex(' ').toStdString() + ", want "
+        + want.mid(from, 16).toHex(' ').toStdString();
+}
+
+TEST(DecodeLegacyLineText, EverySingleByteAndEveryPairAsThroughUtf16)
+{
+    for (const char *codeset : kLegacyCodesets) {
+        for (int b = 0; b < 256; ++b) {
+            const char one[1] = {char(b)};
+            const QByteArrayView bytes(one, 1);
+            EXPECT_EQ(difference(tf::DecodeLegacyLineText(bytes, codeset), throughUtf16(bytes, codeset)), "")
+                << codeset << " byte " << b;
+        }
+        for (int pair = 0; pair < 1 << 16; ++pair) {
+            const char two[2] = {char(pair >> 8), char(pair & 0xFF)};
+            const QByteArrayView bytes(two, 2);
+            const std::string diff = difference(tf::DecodeLegacyLineText(bytes, codeset), throughUtf16(bytes, codeset));
+            if (!diff.empty()) {
+                ADD_FAILURE() << codeset << " pair " << std::hex << pair << ": " << diff;
+                break;
+            }
+        }
+    }
+}
+
+TEST(DecodeLegacyLineText, RandomTextsCutIntoPiecesAsThroughUtf16)
+{
+    // Lead bytes, the ASCII bytes that trail them, bytes that start nothing, line breaks and runs of
+    // digits, in random order, so that pieces are cut after LFs next to every kind of byte.
+    const QByteArray pieces[] = {"\n", "\r\n", "\x81", "\x95", "\xE0", "\xFC", "\xA0", "\x80", "\xFF", "\x40",
+                                 "\x5C", "\x7E", "\x0A\x0A", "12.5,", "\x82\xA0", "0123456789012345678901234"};
+    QRandomGenerator gen(20261210);
+    for (const char *codeset : kLegacyCodesets) {
+        for (int round = 0; round < 40; ++round) {
+            QByteArray bytes;
+            const int length = int(gen.bounded(1, 4000));
+            while (bytes.size() < length) {
+                if (gen.bounded(4) == 0)
+                    bytes += char(gen.bounded(256));
+                else
+                    bytes += pieces[gen.bounded(int(std::size(pieces)))];
+            }
+            const QByteArray want = throughUtf16(bytes, codeset);
+            for (int parts : {0, 1, 2, 3, 5, 16})
+                EXPECT_EQ(difference(tf::DecodeLegacyLineText(bytes, codeset, parts), want), "")
+                    << codeset << ", round " << round << ", " << parts << " pieces";
+        }
+    }
+}
+
+TEST(DecodeLegacyLineText, ALargeShiftJisFileDecodedSideBySideAsThroughUtf16)
+{
+    QByteArray bytes = "\x91\xAA\x92\xE8\x92\x6C,\x89\xB7\x93\x78\r\n";
+    QRandomGenerator gen(7);
+    while (bytes.size() < 6 << 20) {
+        bytes += QByteArray::number(gen.bounded(100000)) + ',' + QByteArray::number(gen.generateDouble(), 'f', 3);
+        bytes += gen.bounded(50) == 0 ? "\x95\x5C\x81\n" : "\n";
+    }
+    EXPECT_EQ(difference(tf::DecodeLegacyLineText(bytes, "CP932"), throughUtf16(bytes, "CP932")), "");
+    EXPECT_EQ(difference(tf::DecodeLegacyLineText(bytes, "CP932", 2), throughUtf16(bytes, "CP932")), "");
 }
 
 TEST(LegacyCodeset, IsALegacyCodesetNeverUtf8)
