@@ -1,5 +1,6 @@
 #include "bench/ExportBench.h"
 
+#include "app/BinCountBox.h"
 #include "app/TForm1.h"
 #include "chart/ChartRenderer.h"
 #include "chart/Export.h"
@@ -11,11 +12,6 @@
 #include <functional>
 #include <time.h>
 #include <vector>
-
-// The window lets its probe run a build directly, as the window tests do.
-struct TForm1Probe {
-    static void Build(TForm1 &form) { form.BuildHistogram(); }
-};
 
 namespace {
 
@@ -63,7 +59,7 @@ QStringList rows()
 
 } // namespace
 
-void RunExportBench()
+bool RunExportBench()
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
@@ -75,17 +71,23 @@ void RunExportBench()
     form.show();
     QCoreApplication::processEvents();
     form.DataList = tf::LineList(rows());
-    form.bunkatu = 16;
-    form.MBunkatuFlag = true;
-    TForm1Probe::Build(form);
+    // As the user sets the bin count: the box's change runs the build. A count of n divides the range
+    // into n widths and draws bins 0 to n, so 15 gives the 16 bins measured here.
+    form.BunkatuSize->setValue(15);
     tf::TChart &chart = form.Chart1->chart();
     const QSize size = form.Chart1->size();
-    std::printf("export chart: %d series, %d points each, %dx%d pixels\n", chart.SeriesCount(),
-                chart.SeriesCount() ? chart.Series(0)->Count() : 0, size.width(), size.height());
+    const int bins = chart.SeriesCount() ? chart.Series(0)->Count() : 0;
+    std::printf("export chart: %d series, %d bins each, %dx%d pixels\n", chart.SeriesCount(), bins, size.width(),
+                size.height());
+    if (chart.SeriesCount() != 4 || bins != 16) {
+        std::fprintf(stderr, "export bench: the chart should have 4 series of 16 bins\n");
+        return false;
+    }
     const tf::EmfReference screen = tf::EmfReference::at96Dpi();
     measure("EMF", [&] { return tf::ExportEmf(chart, size, screen); });
     measure("BMP", [&] { return tf::ExportBmp(chart, size); });
     measure("SVG", [&] { return tf::ExportSvg(chart, size); });
     measure("PDF", [&] { return tf::ExportPdf(chart, size); });
     measure("PNG", [&] { return tf::ExportPng(chart, size); });
+    return true;
 }
