@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cfloat>
+#include <cstdint>
+#include <string>
 #include <cmath>
 
 using namespace tf;
@@ -101,6 +104,64 @@ TEST(ReadNumber, NegativeZeroAndSignsKeepTheirValue)
     ASSERT_TRUE(v.has_value());
     EXPECT_TRUE(std::signbit(*v));
     EXPECT_EQ(ReadNumber(u"+0.000", dot), 0.0);
+}
+
+// A cell read where it stands in a line gives the same Double, to the bit, as the same text read on
+// its own, and ends at the delimiter or the LF; texts that are no number stay none.
+void expectInLineAsAlone(const std::string &cell, char16_t decimal, char stop)
+{
+    if (cell.find(stop) != std::string::npos)
+        return; // the stop would end the cell there: no cell of a line holds it
+    for (const char end : {stop, '\n'}) {
+        const std::string line = cell + end + "9\n";
+        double alone = 0.0, inLine = 0.0;
+        const bool isNumber = ReadNumberBytes(cell.data(), qsizetype(cell.size()), decimal, alone);
+        const char *e = ReadNumberInLine(line.data(), decimal, stop, inLine);
+        ASSERT_EQ(e != nullptr, isNumber) << '"' << cell << '"';
+        if (!e)
+            continue;
+        EXPECT_EQ(e, line.data() + cell.size()) << '"' << cell << '"';
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(inLine), std::bit_cast<std::uint64_t>(alone))
+            << '"' << cell << "\" gives " << inLine << ", alone " << alone;
+    }
+}
+
+TEST(ReadNumberInLine, PlainDecimalsToTheLastBitAsOnTheirOwn)
+{
+    const char *const cells[] = {"0", "-0", "+0", "-0.000", "7", "12.5", "-12.5", ".5", "5.", ".", "-.", "+.25",
+                                 "0.1", "0.3", "1.7976931348623157", "9007199254740992", "9007199254740993",
+                                 "90071992547409921", "1234567890123456789", "12345678901234567890",
+                                 "0.0000000000000000000001", "0.00000000000000000000001", "123.4560000000000000000",
+                                 "99999999999999999999.9", "1e5", "1.5E-3", " 12", "12 ", "1.2.3", "-", "+", "",
+                                 "1,5", "abc", "--1", "0x1A", "\"12\""};
+    for (const char *cell : cells) {
+        expectInLineAsAlone(cell, u'.', ',');
+        expectInLineAsAlone(cell, u'.', '\t');
+        expectInLineAsAlone(cell, u',', '\t');
+        expectInLineAsAlone(cell, u',', ','); // the delimiter wins over a separator of the same character
+    }
+    // Random plain decimals of every length around the exact range, with and without a sign.
+    std::uint64_t state = 0x9E3779B97F4A7C15ull;
+    const auto next = [&state] {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    };
+    for (int i = 0; i < 200000; ++i) {
+        std::string cell = (next() % 3 == 0) ? "-" : "";
+        const int whole = int(next() % 21), fraction = int(next() % 26);
+        for (int k = 0; k < whole; ++k)
+            cell += char('0' + next() % 10);
+        if (next() % 4 != 0) {
+            cell += '.';
+            for (int k = 0; k < fraction; ++k)
+                cell += char('0' + next() % 10);
+        }
+        expectInLineAsAlone(cell, u'.', ',');
+        if (HasFatalFailure())
+            return;
+    }
 }
 
 struct FixedCase {
