@@ -30,4 +30,20 @@ void AdviseLarge(void *data, std::size_t bytes)
 #endif
 }
 
+void PopulateLarge(void *data, std::size_t bytes)
+{
+    constexpr std::uintptr_t page = 4096;
+    const std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(data) + page - 1) & ~(page - 1);
+    const std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(page - 1);
+    if (end <= begin)
+        return;
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+    if (madvise(reinterpret_cast<void *>(begin), end - begin, MADV_POPULATE_WRITE) == 0)
+        return;
+#endif
+    // An older system: one write per page does the same. The buffer holds nothing yet.
+    for (std::uintptr_t p = begin; p < end; p += page)
+        *reinterpret_cast<volatile char *>(p) = 0;
+}
+
 } // namespace tf

@@ -11,4 +11,8 @@ void ReserveLarge(std::vector<double> &v, std::size_t n);
 // The same hint for any large buffer not yet written (a file's bytes read from disk).
 void AdviseLarge(void *data, std::size_t bytes);
 
+// Takes the pages of a buffer from the system now, as writing them would: threads that share a large
+// buffer out this way share the cost of its page faults, which a single writer pays alone.
+void PopulateLarge(void *data, std::size_t bytes);
+
 } // namespace tf

@@ -1,6 +1,7 @@
 #include "engine/Table.h"
 
 #include "engine/LargeArray.h"
+#include "engine/Parallel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -187,7 +188,7 @@ unsigned threadsFor(qsizetype rows)
 {
     if (rows < ParallelRows)
         return 1;
-    return std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+    return Processors();
 }
 
 } // namespace
@@ -201,8 +202,10 @@ void ReadColumns(const LineList &lines, qsizetype startRow, int columnCount, cha
     const qsizetype rows = std::max<qsizetype>(0, lines.size() - startRow);
     for (int q = count; q < MaxColumns; ++q)
         columns[size_t(q)].clear();
+    const bool asBytes = decimal < 0x80;
+    const unsigned threads = asBytes ? threadsFor(rows) : 1u;
+
     // Each column once at the size of every row; a column that ends early is only cut.
-    std::array<double *, MaxColumns> cols{};
     for (int q = 0; q < count; ++q) {
         std::vector<double> &col = columns[size_t(q)];
         if (col.capacity() < size_t(rows))
@@ -210,13 +213,24 @@ void ReadColumns(const LineList &lines, qsizetype startRow, int columnCount, cha
         else
             col.clear();
         ReserveLarge(col, size_t(rows));
-        col.resize(size_t(rows));
-        cols[size_t(q)] = col.data();
+    }
+    // New room is taken from the system on every processor at once, each a share of every column.
+    if (threads > 1)
+        InParallel(threads, [&](std::size_t k) {
+            for (int q = 0; q < count; ++q) {
+                double *data = columns[size_t(q)].data();
+                const qsizetype from = rows * qsizetype(k) / qsizetype(threads);
+                const qsizetype to = rows * qsizetype(k + 1) / qsizetype(threads);
+                PopulateLarge(data + from, size_t(to - from) * sizeof(double));
+            }
+        });
+    std::array<double *, MaxColumns> cols{};
+    for (int q = 0; q < count; ++q) {
+        columns[size_t(q)].resize(size_t(rows));
+        cols[size_t(q)] = columns[size_t(q)].data();
     }
 
     // Row blocks, one per processor, each beginning where a line begins.
-    const bool asBytes = decimal < 0x80;
-    const unsigned threads = asBytes ? threadsFor(rows) : 1u;
     std::vector<Block> blocks(threads);
     for (unsigned k = 0; k < threads; ++k) {
         Block &b = blocks[k];

@@ -2,6 +2,7 @@
 
 #include "engine/Error.h"
 #include "engine/LargeArray.h"
+#include "engine/Parallel.h"
 
 #include <QElapsedTimer>
 #include <QSysInfo>
@@ -17,7 +18,6 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -482,7 +482,7 @@ QByteArray DecodeLegacyLineText(QByteArrayView bytes, const QByteArray &codeset,
     const auto *b = reinterpret_cast<const unsigned char *>(bytes.data());
     const qsizetype n = bytes.size();
     if (pieces <= 0)
-        pieces = n < ParallelBytes ? 1 : int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+        pieces = n < ParallelBytes ? 1 : int(Processors());
     if (!table->cutsAfterLf)
         pieces = 1;
 
@@ -509,21 +509,13 @@ QByteArray DecodeLegacyLineText(QByteArrayView bytes, const QByteArray &codeset,
         const qsizetype len = cuts[k + 1] - cuts[k];
         return (table->asciiIsAscii ? len + 2 * countNonAscii(b + cuts[k], len) : 3 * len) + 16;
     };
-    const auto inParallel = [count](const auto &work) {
-        std::vector<std::thread> others;
-        for (size_t k = 1; k < count; ++k)
-            others.emplace_back(work, k);
-        work(size_t(0));
-        for (std::thread &t : others)
-            t.join();
-    };
-    inParallel([&](size_t k) { room[k + 1] = roomOf(k); });
+    InParallel(count, [&](size_t k) { room[k + 1] = roomOf(k); });
     for (size_t k = 0; k < count; ++k)
         room[k + 1] += room[k];
     // One byte more: the lines are split in this buffer, and a last line without a break gets its LF there.
     QByteArray out(room[count] + 1, Qt::Uninitialized);
     AdviseLarge(out.data(), size_t(out.size()));
-    inParallel([&](size_t k) {
+    InParallel(count, [&](size_t k) {
         char *at = out.data() + room[k];
         Utf8Sink sink{at, table->utf8Single.data(), table->utf8Pairs.data()};
         walkByTable(*table, b + cuts[k], cuts[k + 1] - cuts[k], sink);
