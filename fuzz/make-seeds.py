@@ -4,6 +4,7 @@
 The byte layouts follow each target's reading order (fuzz/<target>.cpp). Inputs that found a fault are
 kept beside the seeds under their own names (crash-*, slow-*) and are never rewritten by this script."""
 import pathlib
+import struct
 
 ROOT = pathlib.Path(__file__).resolve().parent / "corpus"
 SEP = b"\xff"  # ends a text field in the control bytes
@@ -153,3 +154,95 @@ for index, fixture in enumerate(["wall.bmp", "wall.ico", "wall.png", "wall.tif",
     write("picture", fixture.replace(".", "-"), bytes([index]) + (PICTURES / fixture).read_bytes())
 for index, fixture in [(2, "huge-header.png"), (2, "corrupt.png"), (2, "wide.png")]:
     write("picture", fixture.replace(".", "-"), bytes([index]) + (PICTURES / fixture).read_bytes())
+
+
+# Enhanced metafiles built record by record, for the metafile reader and the picture target.
+def emf_file(records, width=40, height=30):
+    def rec(kind, body):
+        body += b"\0" * (-len(body) % 4)
+        return struct.pack("<II", kind, 8 + len(body)) + body
+
+    body = [rec(kind, data) for kind, data in records] + [rec(14, struct.pack("<III", 0, 16, 20))]
+    total = 108 + sum(len(r) for r in body)
+    header = struct.pack("<II", 1, 108) + struct.pack("<iiii", 0, 0, width - 1, height - 1)
+    header += struct.pack("<iiii", 0, 0, width * 26, height * 26)
+    header += struct.pack("<IIIIHHIII", 0x464D4520, 0x10000, total, len(body) + 1, 4, 0, 0, 0, 0)
+    header += struct.pack("<iiii", 1920, 1080, 508, 286) + struct.pack("<III", 0, 0, 0) + struct.pack("<ii", 508000, 286000)
+    return header + b"".join(body)
+
+
+def emf_font(handle, height, face):
+    name = face.encode("utf-16-le")[:62].ljust(64, b"\0")
+    logfont = struct.pack("<iiiiiBBBBBBBB", height, 0, 0, 0, 400, 0, 0, 0, 128, 0, 0, 0, 0) + name
+    return (82, struct.pack("<I", handle) + logfont.ljust(320, b"\0"))
+
+
+def emf_text(x, y, text, dx):
+    units = text.encode("utf-16-le")
+    n = len(units) // 2
+    fixed = 76
+    offdx = fixed + len(units) + (-len(units) % 4)
+    body = struct.pack("<iiii", 0, 0, 30, 20) + struct.pack("<Iff", 1, 1.0, 1.0)
+    body += struct.pack("<iiIII", x, y, n, fixed, 0) + struct.pack("<iiii", 0, 0, -1, -1) + struct.pack("<I", offdx)
+    body += units + b"\0" * (-len(units) % 4) + struct.pack("<%di" % n, *dx)
+    return (84, body)
+
+
+def emf_poly16(kind, points):
+    return (kind, struct.pack("<iiiiI", 0, 0, 40, 30, len(points)) + b"".join(struct.pack("<hh", *p) for p in points))
+
+
+def emf_polypoly16(polys):
+    flat = [p for poly in polys for p in poly]
+    body = struct.pack("<iiiiII", 0, 0, 40, 30, len(polys), len(flat)) + struct.pack("<%dI" % len(polys), *map(len, polys))
+    return (90, body + b"".join(struct.pack("<hh", *p) for p in flat))
+
+
+def emf_dib(x, y, w, h):
+    bits = bytes((i * 37) & 0xFF for i in range(((w * 3 + 3) // 4 * 4) * h))
+    bmi = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(bits), 0, 0, 0, 0)
+    body = struct.pack("<iiii", x, y, x + w, y + h) + struct.pack("<iiiiii", x, y, 0, 0, w, h)
+    body += struct.pack("<IIIIII", 80, len(bmi), 80 + len(bmi), len(bits), 0, 0x00CC0020) + struct.pack("<ii", w, h)
+    return (81, body + bmi + bits)
+
+
+EMF_CHART = emf_file([
+    (38, struct.pack("<IIiiI", 1, 0, 1, 0, 0x00333333)),     # EMR_CREATEPEN
+    (37, struct.pack("<I", 1)),                              # EMR_SELECTOBJECT
+    (39, struct.pack("<IIII", 2, 0, 0x0080C0FF, 0)),         # EMR_CREATEBRUSHINDIRECT
+    (37, struct.pack("<I", 2)),
+    (19, struct.pack("<I", 1)),                              # EMR_SETPOLYFILLMODE
+    emf_poly16(86, [(2, 2), (20, 2), (20, 25), (2, 25)]),   # EMR_POLYGON16
+    emf_polypoly16([[(22, 5), (30, 5), (30, 25)], [(31, 10), (38, 10), (38, 25), (31, 25)]]),
+    emf_poly16(87, [(0, 29), (39, 29), (39, 0)]),           # EMR_POLYLINE16
+    (18, struct.pack("<I", 1)),                              # EMR_SETBKMODE
+    (22, struct.pack("<I", 24)),                             # EMR_SETTEXTALIGN
+    (24, struct.pack("<I", 0x00102030)),                     # EMR_SETTEXTCOLOR
+    emf_font(3, -12, "IPAexGothic"),
+    (37, struct.pack("<I", 3)),
+    emf_text(3, 14, "度数 12", [12, 12, 4, 7, 7]),
+    emf_dib(24, 2, 3, 2),
+    (37, struct.pack("<I", 0x80000005)),                     # NULL_BRUSH
+    (40, struct.pack("<I", 2)),                              # EMR_DELETEOBJECT
+])
+for name, data in {
+    "chart-records": EMF_CHART,
+    "wall": (PICTURES / "wall.emf").read_bytes(),
+    "header-and-eof": emf_file([]),
+    "polypolygon-32": emf_file([(8, struct.pack("<iiiiII", 0, 0, 9, 9, 2, 5) + struct.pack("<II", 3, 2)
+                                     + struct.pack("<10i", 1, 1, 5, 1, 5, 5, 7, 7, 8, 8))]),
+    "polyline-32": emf_file([(4, struct.pack("<iiiiI", 0, 0, 9, 9, 2) + struct.pack("<4i", 0, 0, 9, 9))]),
+}.items():
+    write("emf_reader", name, data)
+write("picture", "emf-chart-records", bytes([4]) + EMF_CHART)
+
+# emf_export: the picture's width and height (0 to 200 each), then the chart target's layout after its size.
+for name, data in {
+    "japanese-header": chart_seed(JP_TABLE, w=121, h=91),
+    "legend-left-shadow": chart_seed(TABLES["ragged"], style=0 | 8 | 16),
+    "legend-bottom-horizontal": chart_seed("a\tb\n1\t2\n3\t4\n", flags=1, style=3 | 8),
+    "odd-ranges": chart_seed("1\n2\n3\n", axes=(bytes([1 | 4, 6, 7, 3, 0]), bytes([1 | 2 | 4 | 8, 4, 8, 3]) + "度数".encode() + SEP + b"\x00")),
+    "zero-size": chart_seed("1\n2\n", w=1, h=1),
+    "long-title": chart_seed("1\n2\n", w=200, h=60, title="長い題名" * 40 + "\nline two"),
+}.items():
+    write("emf_export", name, data)
