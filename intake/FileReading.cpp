@@ -2,6 +2,7 @@
 
 #include "engine/Error.h"
 #include "engine/LargeArray.h"
+#include "engine/Parallel.h"
 #include "intake/Decoding.h"
 
 #include <QFile>
@@ -34,6 +35,9 @@ public:
 private:
     int m_fd;
 };
+
+// Files below this are read without help: threads would cost more than they save.
+constexpr off_t ParallelBytes = off_t(8) << 20;
 
 QString fullPathOf(const QString &path) { return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath(); }
 
@@ -69,6 +73,15 @@ QByteArray ReadFileBytes(const QString &path, const ReadProgress &progress)
         // a break gets its LF there.
         bytes.reserve(qsizetype(st.st_size) + 1);
         AdviseLarge(bytes.data(), size_t(bytes.capacity()));
+        // The room of a large file is taken from the system on every processor at once; the read
+        // then only copies.
+        if (st.st_size >= ParallelBytes) {
+            const size_t parts = Processors();
+            const size_t size = size_t(st.st_size);
+            InParallel(parts, [&](size_t k) {
+                PopulateLarge(bytes.data() + size * k / parts, size * (k + 1) / parts - size * k / parts);
+            });
+        }
         bytes.resize(qsizetype(st.st_size));
         qsizetype filled = 0;
         constexpr qsizetype Chunk = qsizetype(16) << 20; // a progress report in between
