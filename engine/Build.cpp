@@ -2,6 +2,7 @@
 
 #include "engine/Error.h"
 #include "engine/Messages.h"
+#include "engine/Parallel.h"
 #include "engine/Scale.h"
 #include "engine/TableCache.h"
 #include "engine/Summary.h"
@@ -130,6 +131,24 @@ double countBins(const Tdd &values, double minimum, double w, int bunkatu, doubl
         countOne((v[i] - minimum) / w, limit, c);
     }
     return squares;
+}
+
+// Values below this are scaled and counted on the calling thread alone.
+constexpr size_t ParallelValues = size_t(1) << 18;
+
+// work(q) for every column q below columnCount, the columns shared out over the processors when
+// they are long enough. work must not throw.
+template <typename Work>
+void eachColumn(int columnCount, const std::array<Tdd, MaxColumns> &columns, const Work &work)
+{
+    size_t values = 0;
+    for (int q = 0; q < columnCount; ++q)
+        values += columns[size_t(q)].size();
+    const size_t parts = values < ParallelValues ? 1 : std::min<size_t>(Processors(), size_t(columnCount));
+    InParallel(parts, [&](size_t k) {
+        for (size_t q = k; q < size_t(columnCount); q += parts)
+            work(int(q));
+    });
 }
 
 // The first cells that were not numbers, as the user reads the table: top to bottom, left to right.
@@ -264,8 +283,15 @@ void BuildHistogram(EngineState &st, const BuildControls &c, BuildSink &sink, co
         for (int q = 0; q < columnCount; ++q)
             st.serdata[size_t(q)] = std::move(read[size_t(q)]);
         stats.resize(size_t(columnCount));
-        for (int q = 0; q < columnCount; ++q)
-            stats[size_t(q)] = scaleColumn(st.serdata[size_t(q)], st.mag);
+        // With a magnification of at most 1 no product overflows, so the columns may be scaled side by
+        // side; otherwise one at a time, so that the build stops at the first column that overflows
+        // and leaves the later ones as they were read.
+        const auto scale = [&](int q) { stats[size_t(q)] = scaleColumn(st.serdata[size_t(q)], st.mag); };
+        if (std::fabs(st.mag) <= 1.0)
+            eachColumn(columnCount, st.serdata, scale);
+        else
+            for (int q = 0; q < columnCount; ++q)
+                scale(q);
         cache.generation = st.DataList.generation();
         cache.decimal = fmt.decimal;
         cache.delimiter = delimiter;
@@ -337,18 +363,20 @@ void BuildHistogram(EngineState &st, const BuildControls &c, BuildSink &sink, co
     std::vector<double> positions(size_t(bins) + 1);
     for (int j = 0; j <= bins; ++j)
         positions[size_t(j)] = minimum + j * w;
-    std::vector<int> counts;
+    if (w == 0.0 && columnCount > 0)
+        throwDivision(st.serdata[0].front() - minimum);
+    std::vector<std::vector<int>> counts(static_cast<size_t>(columnCount));
+    std::vector<double> squares(static_cast<size_t>(columnCount));
+    eachColumn(columnCount, st.serdata, [&](int q) {
+        squares[size_t(q)] = countBins(st.serdata[size_t(q)], minimum, w, bins, stats[size_t(q)].mean, counts[size_t(q)]);
+    });
     for (int q = 0; q < columnCount; ++q) {
-        const Tdd &values = st.serdata[size_t(q)];
-        if (w == 0.0)
-            throwDivision(values.front() - minimum);
         ColumnStats &s = stats[size_t(q)];
-        const double squares = countBins(values, minimum, w, bins, s.mean, counts);
         // The sample deviation; a single value deviates by nothing.
-        s.stdDev = s.count > 1 ? std::sqrt(squares / double(s.count - 1)) : 0.0;
+        s.stdDev = s.count > 1 ? std::sqrt(squares[size_t(q)] / double(s.count - 1)) : 0.0;
         if (q >= seriesCount)
             throw Error(ArgumentOutOfRangeMessage());
-        sink.AddSeriesPoints(q, positions, counts);
+        sink.AddSeriesPoints(q, positions, counts[size_t(q)]);
     }
 
     // 14.

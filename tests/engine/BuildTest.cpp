@@ -601,6 +601,36 @@ TEST(BuildHistogram, ValuesBeyondTheLargestDoubleAfterScaling)
     EXPECT_EQ(partial.calls.filter(QRegularExpression("^Points ")).size(), 2);
 }
 
+TEST(BuildHistogram, ColumnsCountedSideBySideAsOneAlone)
+{
+    // Every column holds the same values, 0.00 to 999.99, each in an order of its own; the table is
+    // large enough to be scaled and counted on several processors, a column on its own is not.
+    constexpr int rows = 100000;
+    QStringList table{"a,b,c,d"}, single{"a"};
+    for (int r = 0; r < rows; ++r) {
+        QStringList cells;
+        for (int q = 0; q < 4; ++q)
+            cells << QString::number(double((qint64(r) * 7919 + q * 104729) % rows) / 100.0, 'f', 2);
+        table << cells.join(',');
+        single << cells[0];
+    }
+    EngineState wide = StateWith(table), alone = StateWith(single);
+    RecordingSink wideSink, aloneSink;
+    ASSERT_EQ(RunBuild(wide, BuildControls{}, wideSink), QString());
+    ASSERT_EQ(RunBuild(alone, BuildControls{}, aloneSink), QString());
+    ASSERT_EQ(wideSink.counts.size(), 4u);
+    ASSERT_EQ(aloneSink.counts.size(), 1u);
+    EXPECT_EQ(std::accumulate(aloneSink.counts[0].begin(), aloneSink.counts[0].end(), 0), rows);
+    const QStringList stats = wideSink.calls.filter(QRegularExpression("^Stat "));
+    const QString aloneStat = aloneSink.calls.filter(QRegularExpression("^Stat ")).value(0);
+    ASSERT_EQ(stats.size(), 4);
+    for (int q = 0; q < 4; ++q) {
+        EXPECT_EQ(wideSink.counts[size_t(q)], aloneSink.counts[0]) << "column " << q;
+        EXPECT_EQ(stats[q].mid(stats[q].indexOf(u':')), aloneStat.mid(aloneStat.indexOf(u':'))) << "column " << q;
+    }
+    EXPECT_EQ(wide.serdata[0], alone.serdata[0]);
+}
+
 // ---- the parsed table is kept between builds ----------------------------------------------
 
 TEST(BuildHistogram, RebuildAfterSettingsChangeMatchesAFreshBuild)
