@@ -5,6 +5,9 @@
 #include "chart/EmfPaintDevice.h"
 
 #include <QBuffer>
+#include <QFont>
+#include <QFontInfo>
+#include <QHash>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -21,6 +24,31 @@ namespace {
 QSize atLeastOne(QSize size)
 {
     return size.expandedTo(QSize(1, 1));
+}
+
+// The generator names each font as the chart asks for it ("ＭＳ ゴシック"), a name that only this
+// program's substitutions resolve; other programs would draw with a fallback of their choosing, a
+// proportional one for the fixed-pitch statistics. The family the font resolved to is the one drawn.
+void namesResolvedFamilies(QByteArray &svg)
+{
+    static const QRegularExpression family(QStringLiteral("font-family=\"([^\"&<]*)\""));
+    const QString text = QString::fromUtf8(svg);
+    QHash<QString, QString> resolved;
+    QString out;
+    out.reserve(text.size());
+    qsizetype done = 0;
+    for (auto it = family.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const QString requested = m.captured(1);
+        auto found = resolved.find(requested);
+        if (found == resolved.end())
+            found = resolved.insert(requested, QFontInfo(QFont(requested)).family().toHtmlEscaped());
+        out += QStringView(text).mid(done, m.capturedStart(1) - done);
+        out += found->isEmpty() ? requested : *found;
+        done = m.capturedEnd(1);
+    }
+    out += QStringView(text).mid(done);
+    svg = out.toUtf8();
 }
 
 } // namespace
@@ -68,6 +96,7 @@ QByteArray ExportSvg(TChart &chart, QSize size)
     QPainter painter(&svg);
     StoreAutomaticRanges(chart, RenderChart(chart, painter, size));
     painter.end();
+    namesResolvedFamilies(bytes);
     // The generator gives the size in millimetres, which readers turn back into pixels at differing
     // resolutions; pixels say what the chart is.
     const qsizetype root = bytes.indexOf("<svg");

@@ -19,6 +19,11 @@ QImage DecodeRasterPicture(const QByteArray &bytes, const char *format);
 // Enhanced metafile: converted to SVG by libemf2svg and drawn with Qt SVG.
 QImage DecodeEmfPicture(const QByteArray &bytes);
 
+// The SVG libemf2svg makes of an enhanced metafile, made ready for Qt SVG: texts keep their runs of spaces
+// (libemf2svg asks for that in a style property Qt SVG does not read). Raises tf::Error for a file that is
+// no well-formed metafile or that the converter refuses.
+QByteArray ConvertEmfToSvg(const QByteArray &bytes);
+
 // Windows metafile (with or without the placeable header): played by libwmf into a pixel image.
 QImage DecodeWmfPicture(const QByteArray &bytes);
 

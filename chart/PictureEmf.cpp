@@ -58,7 +58,7 @@ struct FreeDeleter {
 };
 } // namespace
 
-QImage DecodeEmfPicture(const QByteArray &bytes)
+QByteArray ConvertEmfToSvg(const QByteArray &bytes)
 {
     CheckEmfStructure(bytes);
 
@@ -72,12 +72,22 @@ QImage DecodeEmfPicture(const QByteArray &bytes)
     char *out = nullptr;
     size_t outLength = 0;
     const int ok = emf2svg(input.data(), size_t(input.size()), &out, &outLength, &options);
-    std::unique_ptr<char, FreeDeleter> svg(out);
+    std::unique_ptr<char, FreeDeleter> converted(out);
     if (!ok || !out || outLength == 0)
         throw InvalidMetafile();
+    QByteArray svg(out, qsizetype(outLength));
+    // Every text is written with "white-space:pre", which Qt SVG ignores: it would fold the spaces that
+    // set out columns (statistics lines, for one). The XML attribute says the same in a form it reads.
+    const qsizetype root = svg.indexOf("<svg");
+    const qsizetype rootEnd = root < 0 ? -1 : svg.indexOf('>', root);
+    if (rootEnd > root && !svg.mid(root, rootEnd - root).contains("xml:space"))
+        svg.insert(root + 4, " xml:space=\"preserve\"");
+    return svg;
+}
 
-    QSvgRenderer renderer(QByteArray(out, qsizetype(outLength)));
-    svg.reset();
+QImage DecodeEmfPicture(const QByteArray &bytes)
+{
+    QSvgRenderer renderer(ConvertEmfToSvg(bytes));
     if (!renderer.isValid())
         throw InvalidMetafile();
     const QSizeF natural = renderer.viewBoxF().size();

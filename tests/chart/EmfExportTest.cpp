@@ -3,9 +3,12 @@
 #include "chart/Export.h"
 
 #include <QFontInfo>
+#include <QFontMetricsF>
+#include <QTextLayout>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 
@@ -120,6 +123,50 @@ TEST(EmfStream, FixedPitchStatisticsKeepTheirColumnsThroughTheSpacing)
     ASSERT_EQ(starts.size(), 3u);
     for (const auto &s : starts)
         EXPECT_EQ(s, starts.front());
+}
+
+// Readers that place each character by the record's advances (LibreOffice, Inkscape) must find every
+// character where the screen's own text layout puts it, and a font of natural width: a width in the font
+// record would make them stretch the glyphs, and rounding each advance on its own would let a long line drift.
+TEST(EmfStream, EveryCharacterOfTheStatisticsAndTheLegendStartsWhereTheScreenPutsIt)
+{
+    TChart c;
+    fillSample(c);
+    const tf::EmfDocument doc = exportSample(c);
+    int checked = 0;
+    for (const auto &r : doc.records) {
+        if (r.type == EMR_EXTCREATEFONTINDIRECTW) {
+            EXPECT_LT(r.i32(12), 0) << "the height is the character height";
+            EXPECT_EQ(r.i32(16), 0) << "the width is the font's own";
+        }
+        if (r.type != EMR_EXTTEXTOUTW)
+            continue;
+        const tf::EmfText t = tf::ReadTextRecord(r);
+        const bool statistics = c.SubTitle.Text.Lines().contains(t.text);
+        const bool legend = std::any_of(c.SeriesList.Items().begin(), c.SeriesList.Items().end(),
+                                        [&](const TChartSeries *s) { return s->Title.get() == t.text; });
+        if (!statistics && !legend)
+            continue;
+        SCOPED_TRACE(t.text.toStdString());
+        EXPECT_EQ(t.options & 0x2000u, 0u) << "no vertical advances (ETO_PDY)";
+        const QFont font = tf::ChartFont(statistics ? c.SubTitle.Font : c.Legend.Font);
+        QTextLayout layout(t.text, font);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        line.setLineWidth(1e6);
+        layout.endLayout();
+        const double origin = line.cursorToX(0);
+        ASSERT_EQ(t.dx.size(), t.text.size());
+        int x = 0;
+        for (int i = 0; i <= t.text.size(); ++i) {
+            EXPECT_NEAR(x, line.cursorToX(i) - origin, 0.5 + 1e-9) << "character " << i;
+            if (i < t.text.size())
+                x += t.dx[i];
+        }
+        EXPECT_NEAR(x, QFontMetricsF(font).horizontalAdvance(t.text), 0.5 + 1e-9) << "the whole width";
+        ++checked;
+    }
+    EXPECT_EQ(checked, c.SubTitle.Text.Count() + c.SeriesCount());
 }
 
 struct FontCase {

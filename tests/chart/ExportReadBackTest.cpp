@@ -4,9 +4,13 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QFontInfo>
 #include <QRegularExpression>
+#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 using namespace exporttest;
 
@@ -74,17 +78,8 @@ TEST_P(ReadBack, MetafileReadByLibemf2svgMatchesTheBitmap)
     expectHiddenAbsent(bitmap);
     expectHiddenAbsent(read);
 
-    // tools/check-emf-readers.sh opens these in other programs.
-    const QString out = qEnvironmentVariable("TF_WRITE_EXPORT_DIR");
-    if (!out.isEmpty() && GetParam().hidden < 0 && !GetParam().horizontal) {
-        const QString base = out + QStringLiteral("/") + QLatin1String(GetParam().name);
-        const std::pair<const char *, QByteArray> files[] = {
-            {".emf", emf}, {".bmp", tf::ExportBmp(c, size)}, {".svg", tf::ExportSvg(c, size)}, {".pdf", tf::ExportPdf(c, size)}};
-        for (const auto &[ext, bytes] : files) {
-            QFile f(base + QLatin1String(ext));
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size()) << f.fileName().toStdString();
-        }
-    }
+    if (GetParam().hidden < 0 && !GetParam().horizontal)
+        writeExportsForReaders(GetParam().name, c, size, emf, read);
 }
 
 TEST_P(ReadBack, SvgReadByQtSvgMatchesTheBitmap)
@@ -115,6 +110,95 @@ INSTANTIATE_TEST_SUITE_P(
                     ReadBackCase{"HorizontalFirstHidden", true, 0, QSize(540, 420)},
                     ReadBackCase{"WideAndLow", false, -1, QSize(900, 300)}),
     tftest::CaseName());
+
+// Other programs find the fonts of the SVG texts by the family each font resolved to here, the one the
+// bitmap shows (the fixed-pitch statistics font keeps its columns), and keep every space.
+TEST(SvgText, NamesTheFamiliesTheBitmapIsDrawnWithAndKeepsItsSpaces)
+{
+    TChart c;
+    fillSample(c);
+    QXmlStreamReader xml(tf::ExportSvg(c, kSize));
+    std::map<QString, QString> familyOf; // text -> font-family
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != QLatin1String("text"))
+            continue;
+        const QXmlStreamAttributes a = xml.attributes();
+        EXPECT_EQ(a.value(QLatin1String("xml:space")).toString(), QStringLiteral("preserve"));
+        const QString family = a.value(QLatin1String("font-family")).toString();
+        familyOf[xml.readElementText()] = family;
+    }
+    ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    auto expectFamily = [&](const QString &text, const TTeeFont &font) {
+        ASSERT_TRUE(familyOf.count(text)) << "no text element holds \"" << text.toStdString() << "\"";
+        EXPECT_EQ(familyOf[text], QFontInfo(tf::ChartFont(font)).family()) << text.toStdString();
+    };
+    for (const QString &line : c.SubTitle.Text.Lines())
+        expectFamily(line, c.SubTitle.Font);
+    expectFamily(c.Title.Text.Lines().front(), c.Title.Font);
+    for (const TChartSeries *s : c.SeriesList.Items())
+        expectFamily(s->Title.get(), c.Legend.Font);
+}
+
+// The columns of `area` that hold ink, gathered into words: runs of such columns with gaps of at most
+// seven pixels inside (a space of the statistics font is six pixels wide, and its glyphs keep a margin).
+std::vector<Run> inkWords(const QImage &img, const QRect &area)
+{
+    std::vector<Run> words;
+    int lastInk = -100;
+    for (int x = area.left(); x <= area.right(); ++x) {
+        bool ink = false;
+        for (int y = area.top(); y <= area.bottom() && !ink; ++y)
+            ink = qGray(img.pixel(x, y)) < 192;
+        if (!ink)
+            continue;
+        if (x - lastInk > 7)
+            words.push_back(Run{x, x});
+        words.back().to = x;
+        lastInk = x;
+    }
+    return words;
+}
+
+struct InkCase {
+    const char *name;
+    bool statistics; // a statistics line, else a legend entry
+    int index;
+};
+TF_PRINT_CASE_AS_NAME(InkCase)
+
+class TextReadBack : public testing::TestWithParam<InkCase> {};
+
+// Read by libemf2svg, every word of a statistics line and of the legend stands where the bitmap has it,
+// with the same gaps between the words.
+TEST_P(TextReadBack, WordsStandWhereTheBitmapHasThem)
+{
+    TChart c;
+    fillSample(c);
+    const QImage bitmap = tf::ExportImage(c, kSize);
+    const tf::ChartLayout layout = tf::LayoutChart(c, kSize);
+    const QByteArray emf = tf::ExportEmf(c, kSize, tf::EmfReference::at96Dpi());
+    const QImage read = readWithLibemf2svg(emf, kSize);
+    const InkCase ic = GetParam();
+    if (ic.statistics && ic.index == 0)
+        writeExportsForReaders("Statistics", c, kSize, emf, read);
+    const QRect area = ic.statistics ? layout.subTitleLines.value(ic.index).rect
+                                     : layout.legendEntries.value(ic.index).text;
+    ASSERT_FALSE(area.isEmpty());
+    const std::vector<exporttest::Run> expected = inkWords(bitmap, area), actual = inkWords(read, area);
+    // The fields of a statistics line stand apart by two spaces or more; how many smaller gaps show
+    // depends on the glyphs.
+    ASSERT_GE(expected.size(), ic.statistics ? 5u : 1u) << "words of the bitmap";
+    ASSERT_EQ(actual.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_NEAR(actual[i].from, expected[i].from, 1) << "start of word " << i;
+        EXPECT_NEAR(actual[i].to, expected[i].to, 1) << "end of word " << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, TextReadBack,
+                         testing::Values(InkCase{"FirstStatisticsLine", true, 0}, InkCase{"LastStatisticsLine", true, 2},
+                                         InkCase{"FirstLegendEntry", false, 0}, InkCase{"LastLegendEntry", false, 2}),
+                         tftest::CaseName());
 
 struct PdfCase {
     const char *name;

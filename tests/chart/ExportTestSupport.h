@@ -3,16 +3,20 @@
 // (libemf2svg, then Qt SVG) and a comparison of bars between two pictures of the same layout.
 #include "ChartTestSupport.h"
 #include "chart/EmfReader.h"
+#include "chart/Export.h"
+#include "chart/PictureDecoders.h"
+#include "engine/Error.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
 
-#include <emf2svg.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <utility>
+
 
 namespace exporttest {
 
@@ -48,20 +52,37 @@ inline QImage renderSvg(const QByteArray &svg, QSize size, QSize *svgSize = null
     return image;
 }
 
-// The metafile as libemf2svg reads it, drawn by Qt SVG.
+// The metafile as libemf2svg reads it, drawn by Qt SVG (through the conversion the back wall uses).
 inline QImage readWithLibemf2svg(const QByteArray &emf, QSize size, QSize *svgSize = nullptr)
 {
-    generatorOptions options{};
-    options.nameSpace = const_cast<char *>("");
-    options.svgDelimiter = true;
-    char *out = nullptr;
-    size_t length = 0;
-    QByteArray copy = emf;
-    const int ok = emf2svg(copy.data(), size_t(copy.size()), &out, &length, &options);
-    EXPECT_EQ(ok, 1) << "libemf2svg refused the metafile";
-    const QByteArray svg(out, qsizetype(length));
-    std::free(out);
+    QByteArray svg;
+    try {
+        svg = tf::ConvertEmfToSvg(emf);
+    } catch (const tf::Error &e) {
+        ADD_FAILURE() << "libemf2svg refused the metafile: " << e.message().toStdString();
+    }
     return renderSvg(svg, size, svgSize);
+}
+
+// tools/check-emf-readers.sh opens the exports of a chart in other programs: with TF_WRITE_EXPORT_DIR set,
+// the metafile, the bitmap, SVG and PDF of the chart and what libemf2svg made of the metafile are written
+// there under `name`.
+inline void writeExportsForReaders(const char *name, TChart &c, QSize size, const QByteArray &emf,
+                                   const QImage &readByLibemf2svg)
+{
+    const QString dir = qEnvironmentVariable("TF_WRITE_EXPORT_DIR");
+    if (dir.isEmpty())
+        return;
+    const QString base = dir + QStringLiteral("/") + QLatin1String(name);
+    const std::pair<const char *, QByteArray> files[] = {{".emf", emf},
+                                                         {".bmp", tf::ExportBmp(c, size)},
+                                                         {".svg", tf::ExportSvg(c, size)},
+                                                         {".pdf", tf::ExportPdf(c, size)}};
+    for (const auto &[ext, bytes] : files) {
+        QFile f(base + QLatin1String(ext));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size()) << f.fileName().toStdString();
+    }
+    ASSERT_TRUE(readByLibemf2svg.save(base + QStringLiteral("-libemf2svg.png")));
 }
 
 // The run of exactly `color` through p along one direction; empty when p has another colour.

@@ -2,6 +2,8 @@
 // change nothing; undecodable files leave a present but empty picture (or the image it had); every decoder
 // survives malformed bytes.
 #include "chart/ChartModel.h"
+#include "chart/EmfFormat.h"
+#include "chart/EmfWriter.h"
 #include "chart/Picture.h"
 #include "chart/PictureDecoders.h"
 #include "tests/support/TestSupport.h"
@@ -10,6 +12,9 @@
 
 #include <QFile>
 #include <QtEndian>
+
+#include <algorithm>
+#include <vector>
 
 
 namespace {
@@ -232,6 +237,39 @@ TEST_P(MalformedPictures, AreRefusedWithAMessage)
 
 INSTANTIATE_TEST_SUITE_P(Picture, MalformedPictures, ::testing::ValuesIn(MalformedCases()),
                          tftest::CaseName());
+
+// A metafile whose text sets out two fields with a run of spaces, as a statistics line does.
+TEST(PictureFile, MetafileTextKeepsItsRunsOfSpaces)
+{
+    using namespace tf::emf;
+    tf::EmfWriter w(QSize(200, 40), tf::EmfReference::at96Dpi());
+    tf::EmfFont font;
+    font.height = -20;
+    font.fixedPitch = true;
+    font.face = QStringLiteral("Noto Sans Mono CJK JP");
+    w.selectObject(w.createFont(font));
+    w.setBkMode(TRANSPARENT);
+    w.setTextAlign(TA_BASELINE);
+    w.setTextColor(qRgb(0, 0, 0));
+    const QString text = QStringLiteral("1      2"); // the 2 begins seven cells of 10 pixels after the 1
+    w.textOut(QPoint(10, 30), text, QVector<int>(text.size(), 10), QRect(10, 10, 80, 25));
+    const QImage image = tf::DecodeEmfPicture(w.finish());
+    ASSERT_FALSE(image.isNull());
+    std::vector<int> ink;
+    for (int x = 0; x < image.width(); ++x) {
+        bool dark = false;
+        for (int y = 0; y < image.height() && !dark; ++y)
+            dark = qAlpha(image.pixel(x, y)) > 128 && qGray(image.pixel(x, y)) < 128;
+        if (dark)
+            ink.push_back(x);
+    }
+    ASSERT_FALSE(ink.empty());
+    EXPECT_LT(ink.front(), 22) << "the 1";
+    EXPECT_GE(ink.back(), 78) << "the 2 stands where its cell is";
+    EXPECT_LE(ink.back(), 92);
+    const auto gap = std::adjacent_find(ink.begin(), ink.end(), [](int a, int b) { return b - a > 40; });
+    EXPECT_NE(gap, ink.end()) << "the spaces between them are kept";
+}
 
 TEST(PictureFile, BoundedSizeKeepsTheAspectAndAtLeastAPixel)
 {
