@@ -75,6 +75,7 @@ def files(directory):
     return [
         ("1,000,000 rows x 4", os.path.join(directory, "rows-1m-x4.csv"), table(1_000_000, 4)),
         ("10,000,000 rows x 4", os.path.join(directory, "rows-10m-x4.csv"), table(10_000_000, 4)),
+        ("100 MB UTF-8, 4 columns", os.path.join(directory, "utf8-3m-x4.csv"), table(3_000_000, 4)),
         ("100 MB, 1 column", os.path.join(directory, "single-column.csv"), table(12_500_000, 1)),
         ("100 MB, 21 columns", os.path.join(directory, "columns-21.csv"), table(600_000, 21)),
         ("100 MB Shift_JIS, 4 columns", os.path.join(directory, "shift-jis.csv"), table(3_000_000, 4, "cp932")),
@@ -107,6 +108,7 @@ def main():
 
     os.makedirs(args.dir, exist_ok=True)
     print("%-30s %10s %10s %8s %10s %10s" % ("file", "tallyfold", "pandas", "ratio", "tf peak", "pd peak"))
+    utf8_path = os.path.join(args.dir, "utf8-3m-x4.csv")
     for label, path, make in files(args.dir):
         if args.only and args.only not in label:
             continue
@@ -128,6 +130,12 @@ def main():
         print("%-30s %9.2fs %9.2fs %8.2f %8.0fMB %8.0fMB  (%.0f MB file)" % (
             label, statistics.median(tf), statistics.median(pd_), statistics.median(ratios),
             statistics.median(tf_mem), statistics.median(pd_mem), os.path.getsize(path) / 1e6), flush=True)
+        # The other 100 MB files against the UTF-8 one of the same size, alternating: each should take
+        # at most 1.5 times as long.
+        if label.startswith("100 MB") and path != utf8_path and os.path.exists(utf8_path):
+            pairs = [run(ours)[0] / run([args.bench, "--file", utf8_path])[0] for _ in range(args.runs)]
+            print("%-30s %8.2f x the time of the UTF-8 file of the same size" % (label, statistics.median(pairs)),
+                  flush=True)
 
 
 if __name__ == "__main__":
