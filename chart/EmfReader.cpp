@@ -235,7 +235,11 @@ EmfBitmap ReadStretchDibRecord(const EmfRecord &r)
     if (r.type != EMR_STRETCHDIBITS)
         fail(QStringLiteral("record type %1 is not a bitmap record").arg(r.type));
     EmfBitmap b;
-    b.dest = QRect(r.i32(24), r.i32(28), r.i32(72), r.i32(76));
+    // The far corner is computed wide: a destination whose far edge lies beyond the coordinate range is refused.
+    const std::int64_t x = r.i32(24), y = r.i32(28), right = x + r.i32(72) - 1, bottom = y + r.i32(76) - 1;
+    if (right < INT32_MIN || right > INT32_MAX || bottom < INT32_MIN || bottom > INT32_MAX)
+        fail(QStringLiteral("the bitmap's destination lies outside the coordinate range"));
+    b.dest = QRect(QPoint(int(x), int(y)), QPoint(int(right), int(bottom)));
     const std::uint32_t offBmi = r.u32(48);
     const std::uint32_t cbBmi = r.u32(52);
     if (cbBmi < std::uint32_t(kBitmapInfoHeader) || offBmi > r.size() || std::uint64_t(offBmi) + cbBmi > r.size())

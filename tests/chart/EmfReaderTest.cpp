@@ -1,5 +1,6 @@
 #include "tests/support/TestSupport.h"
 #include "chart/EmfReader.h"
+#include "chart/EmfFormat.h"
 #include "chart/EmfWriter.h"
 #include "engine/Error.h"
 
@@ -7,8 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -88,5 +92,40 @@ TEST(EmfReader, TextWhoseOffsetsPointOutsideIsRefused)
     setU32(text.bytes, 72, 0xfffffff0); // spacing far outside
     EXPECT_THROW(tf::ReadTextRecord(text), tf::Error);
 }
+
+struct DestinationCase {
+    const char *name;
+    std::vector<std::pair<int, quint32>> fields; // byte offset inside the bitmap record, value written there
+};
+TF_PRINT_CASE_AS_NAME(DestinationCase)
+
+class EmfReaderBitmapDestination : public testing::TestWithParam<DestinationCase> {};
+
+// A far edge beyond the 32-bit coordinate range is refused, not wrapped around.
+TEST_P(EmfReaderBitmapDestination, PastTheCoordinateRangeIsRefused)
+{
+    tf::EmfWriter w(QSize(10, 8), tf::EmfReference::at96Dpi());
+    QImage image(2, 2, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    w.stretchDIBits(QRect(5, 1, 4, 3), image);
+    const tf::EmfDocument doc = tf::ParseEmf(w.finish());
+    const auto found = std::find_if(doc.records.begin(), doc.records.end(),
+                                    [](const tf::EmfRecord &r) { return r.type == tf::emf::EMR_STRETCHDIBITS; });
+    ASSERT_NE(found, doc.records.end());
+    EXPECT_EQ(tf::ReadStretchDibRecord(*found).dest, QRect(5, 1, 4, 3));
+    tf::EmfRecord spoilt = *found;
+    for (const auto &[at, value] : GetParam().fields)
+        setU32(spoilt.bytes, at, value);
+    EXPECT_THROW(tf::ReadStretchDibRecord(spoilt), tf::Error);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EmfReaderBitmapDestination,
+    testing::Values(DestinationCase{"WidestFromTheLeftEdge", {{72, 0x7fffffffu}}},
+                    DestinationCase{"LargestLeftEdge", {{24, 0x7fffffffu}}},
+                    DestinationCase{"TallestFromBelowTheTopRow", {{28, 2u}, {76, 0x7fffffffu}}},
+                    DestinationCase{"NegativeHeightFromTheLowestTop", {{28, 0x80000000u}, {76, 0xffffffffu}}},
+                    DestinationCase{"LowestHeightFromAboveTheOrigin", {{28, 0xfffffffeu}, {76, 0x80000000u}}}),
+    tftest::CaseName());
 
 } // namespace
