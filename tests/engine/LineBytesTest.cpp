@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 using namespace tf;
 
 TEST(LineBytes, EveryLineComesBackWholeWhereverItStands)
@@ -53,6 +55,46 @@ TEST(LineBytes, BytesAreSplitInPlaceByTheLineBreakRule)
         const LineList l = LineList::fromUtf8(std::move(bytes), c.begin);
         EXPECT_EQ(l.toStringList(), c.lines) << c.name;
         EXPECT_EQ(l.size(), c.lines.size()) << c.name;
+    }
+}
+
+TEST(LineBytes, RandomRunsOfShortAndEmptyLinesAreIndexedWhole)
+{
+    // Lines of 0 to 40 bytes, many empty, after a prefix of 0 to 3 bytes, so that the line ends and
+    // every 32nd line fall at every place of the sixteen-byte blocks the index reads.
+    std::uint64_t state = 0x2545F4914F6CDD1Dull;
+    const auto next = [&state] {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    };
+    for (int round = 0; round < 200; ++round) {
+        const qsizetype begin = qsizetype(next() % 4);
+        QByteArray bytes(begin, 'x');
+        QStringList lines;
+        const int count = int(next() % 700) + 1;
+        // Every other round has one empty line only, which must still be found and removed.
+        const int onlyEmpty = round % 2 == 1 ? int(next() % unsigned(count)) : -1;
+        for (int k = 0; k < count; ++k) {
+            int length = next() % 3 == 0 ? 0 : int(next() % 41);
+            if (onlyEmpty >= 0)
+                length = k == onlyEmpty ? 0 : 1 + int(next() % 40);
+            QByteArray line;
+            for (int c = 0; c < length; ++c)
+                line += char('a' + next() % 26);
+            lines += QString::fromLatin1(line);
+            bytes += line + '\n';
+        }
+        LineList l = LineList::fromUtf8(bytes, begin);
+        ASSERT_EQ(l.size(), lines.size()) << "round " << round;
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            ASSERT_EQ(l.at(i), lines[i]) << "round " << round << ", line " << i;
+        l.removeEmptyLines();
+        lines.removeAll(QString());
+        EXPECT_EQ(l.toStringList(), lines) << "round " << round;
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            ASSERT_EQ(l.at(i), lines[i]) << "round " << round << ", line " << i << " of the non-empty ones";
     }
 }
 
