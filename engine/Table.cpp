@@ -214,14 +214,20 @@ void ReadColumns(const LineList &lines, qsizetype startRow, int columnCount, cha
             col.clear();
         ReserveLarge(col, size_t(rows));
     }
-    // New room is taken from the system on every processor at once, each a share of every column.
+    // New room is taken from the system on every processor at once, each a share of every column;
+    // the window is kept painted in between.
     if (threads > 1)
         InParallel(threads, [&](std::size_t k) {
+            constexpr qsizetype Slice = qsizetype(1) << 20; // values
+            const qsizetype from = rows * qsizetype(k) / qsizetype(threads);
+            const qsizetype to = rows * qsizetype(k + 1) / qsizetype(threads);
             for (int q = 0; q < count; ++q) {
                 double *data = columns[size_t(q)].data();
-                const qsizetype from = rows * qsizetype(k) / qsizetype(threads);
-                const qsizetype to = rows * qsizetype(k + 1) / qsizetype(threads);
-                PopulateLarge(data + from, size_t(to - from) * sizeof(double));
+                for (qsizetype r = from; r < to; r += Slice) {
+                    PopulateLarge(data + r, size_t(std::min(Slice, to - r)) * sizeof(double));
+                    if (k == 0 && progress)
+                        progress(0.0);
+                }
             }
         });
     std::array<double *, MaxColumns> cols{};

@@ -73,15 +73,6 @@ QByteArray ReadFileBytes(const QString &path, const ReadProgress &progress)
         // a break gets its LF there.
         bytes.reserve(qsizetype(st.st_size) + 1);
         AdviseLarge(bytes.data(), size_t(bytes.capacity()));
-        // The room of a large file is taken from the system on every processor at once; the read
-        // then only copies.
-        if (st.st_size >= ParallelBytes) {
-            const size_t parts = Processors();
-            const size_t size = size_t(st.st_size);
-            InParallel(parts, [&](size_t k) {
-                PopulateLarge(bytes.data() + size * k / parts, size * (k + 1) / parts - size * k / parts);
-            });
-        }
         bytes.resize(qsizetype(st.st_size));
         qsizetype filled = 0;
         constexpr qsizetype Chunk = qsizetype(16) << 20; // a progress report in between
@@ -100,7 +91,15 @@ QByteArray ReadFileBytes(const QString &path, const ReadProgress &progress)
                 bytes.resize(filled + std::max<qsizetype>(filled / 2, 65536));
                 bytes[filled++] = more;
             }
-            const ssize_t got = ::read(fd.get(), bytes.data() + filled, size_t(std::min(bytes.size() - filled, Chunk)));
+            const size_t want = size_t(std::min(bytes.size() - filled, Chunk));
+            // The room of a large file is taken from the system on every processor at once, a chunk
+            // at a time between the progress reports; the read then only copies.
+            if (st.st_size >= ParallelBytes) {
+                const size_t parts = Processors();
+                char *at = bytes.data() + filled;
+                InParallel(parts, [&](size_t k) { PopulateLarge(at + want * k / parts, want * (k + 1) / parts - want * k / parts); });
+            }
+            const ssize_t got = ::read(fd.get(), bytes.data() + filled, want);
             if (got < 0) {
                 if (errno == EINTR)
                     continue;
