@@ -215,7 +215,7 @@ TEST(DecodeFileText, ReadsOddAndBadInputWithoutFailing)
 
 TEST(DecodeFileText, InvalidUtf8AfterTheMarkIsAnError)
 {
-    const char *cases[] = {"\xEF\xBB\xBF" "1\xFF", "\xEF\xBB\xBF\x95\x5C", "\xEF\xBB\xBF\xE3\x81"};
+    const char *cases[] = {("\xEF\xBB\xBF" "1\xFF"), "\xEF\xBB\xBF\x95\x5C", "\xEF\xBB\xBF\xE3\x81"};
     for (const char *bytes : cases) {
         try {
             tf::DecodeFileText(QByteArrayView(bytes), "CP932");
