@@ -68,6 +68,12 @@ void CheckHandle(std::uint32_t handle, const tf::EmfDocument &doc, bool stockAll
                QStringLiteral("object handle %1 of a table of %2").arg(handle).arg(doc.header.handles));
 }
 
+void CheckPoint(QPoint pt, const QRect &area, std::uint32_t type, QSize picture)
+{
+    FUZZ_CHECK(area.contains(pt), QStringLiteral("point (%1, %2) of a record of type %3 outside the %4 x %5 picture")
+                                      .arg(pt.x()).arg(pt.y()).arg(type).arg(picture.width()).arg(picture.height()));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
@@ -128,12 +134,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         case EMR_SELECTOBJECT:
             CheckHandle(r.u32(8), doc, true);
             break;
-        case EMR_POLYGON: case EMR_POLYLINE: case EMR_POLYPOLYGON:
-        case EMR_POLYGON16: case EMR_POLYLINE16: case EMR_POLYPOLYGON16:
+        case EMR_POLYGON: case EMR_POLYPOLYGON: case EMR_POLYGON16: case EMR_POLYPOLYGON16:
             for (const QPolygon &p : tf::ReadPolyRecord(r))
                 for (const QPoint &pt : p)
-                    FUZZ_CHECK(area.contains(pt), QStringLiteral("point (%1, %2) outside the %3 x %4 picture")
-                                                      .arg(pt.x()).arg(pt.y()).arg(picture.width()).arg(picture.height()));
+                    CheckPoint(pt, area, r.type, picture);
+            break;
+        case EMR_POLYLINE: case EMR_POLYLINE16:
+            // A line leaves out its end pixel, so a thin line that reaches the left or top edge ends one
+            // pixel beyond it; every other point lies inside.
+            for (const QPolygon &p : tf::ReadPolyRecord(r))
+                for (qsizetype i = 0; i < p.size(); ++i)
+                    CheckPoint(p[i], i + 1 < p.size() ? area : area.adjusted(-1, -1, 0, 0), r.type, picture);
             break;
         default:
             break;
