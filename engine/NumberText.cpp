@@ -190,41 +190,6 @@ bool readUnits(const Char *p, qsizetype n, char16_t decimal, double &out)
     return end && convert(buf, end, out);
 }
 
-// The usual cell, an optional sign and digits with at most one decimal separator, ended by the stop
-// byte or the line's LF, read without from_chars: a mantissa up to 2^53 and a power of ten up to 10^22
-// are both exact Doubles, so the one division rounds to the nearest Double, as from_chars does.
-// nullptr when the cell is of another form; the full reading then decides.
-inline const char *readPlainDecimal(const char *p, char decimal, char stop, double &out)
-{
-    static constexpr double powersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                             1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    const char *c = p;
-    const bool negative = *c == '-';
-    if (*c == '-' || *c == '+')
-        ++c;
-    std::uint64_t mantissa = 0;
-    const char *digits = c;
-    while (isDigit(*c))
-        mantissa = mantissa * 10 + std::uint64_t(*c++ - '0');
-    qsizetype count = c - digits;
-    qsizetype fraction = 0;
-    if (*c == decimal && decimal != stop) {
-        const char *f = ++c;
-        while (isDigit(*c))
-            mantissa = mantissa * 10 + std::uint64_t(*c++ - '0');
-        fraction = c - f;
-        count += fraction;
-    }
-    // Nineteen digits cannot overflow the mantissa; more, or none at all, go the long way.
-    if (!isStop(*c, char16_t(stop)) || count == 0 || count > 19 || mantissa > (std::uint64_t(1) << 53)
-        || fraction >= qsizetype(std::size(powersOfTen))) [[unlikely]]
-        return nullptr;
-    const double v = double(mantissa) / powersOfTen[fraction];
-    out = negative ? -v : v;
-    return c;
-}
-
 } // namespace
 
 bool ReadNumberUnits(const char16_t *p, qsizetype n, char16_t decimal, double &out)
@@ -237,10 +202,8 @@ bool ReadNumberBytes(const char *p, qsizetype n, char16_t decimal, double &out)
     return readUnits(p, n, decimal, out);
 }
 
-const char *ReadNumberInLine(const char *p, char16_t decimal, char16_t stop, double &out)
+const char *ReadNumberInLineInFull(const char *p, char16_t decimal, char16_t stop, double &out)
 {
-    if (const char *end = readPlainDecimal(p, char(decimal), char(stop), out)) [[likely]]
-        return end;
     char buf[ShortText + 4];
     qsizetype used = 0;
     // The line's LF stops every loop of the syntax check, so the window never reads past the line.

@@ -3,6 +3,8 @@
 // grouped integer). The separators are passed in so that tests do not depend on the machine's locale.
 #include <QString>
 #include <QStringView>
+#include <cstdint>
+#include <iterator>
 #include <optional>
 
 namespace tf {
@@ -24,8 +26,51 @@ bool ReadNumberUnits(const char16_t *text, qsizetype size, char16_t decimal, dou
 // only an ASCII one).
 bool ReadNumberBytes(const char *text, qsizetype size, char16_t decimal, double &out);
 // Reads the cell that starts at text and ends at the first `stop` byte or at the LF that ends every
-// line of DataList, and gives that end, or nullptr when the cell is not a number.
-const char *ReadNumberInLine(const char *text, char16_t decimal, char16_t stop, double &out);
+// line of DataList, and gives that end, or nullptr when the cell is not a number. The usual cell is
+// read here, in the table's hot loop; any other by the full reading.
+const char *ReadNumberInLineInFull(const char *text, char16_t decimal, char16_t stop, double &out);
+// The usual cell, an optional sign and digits with at most one decimal separator, ended by the stop
+// byte or the line's LF, read without from_chars: a mantissa up to 2^53 and a power of ten up to 10^22
+// are both exact Doubles, so the one division rounds to the nearest Double, as from_chars does.
+// nullptr when the cell is of another form; the full reading then decides.
+inline const char *ReadPlainDecimalInLine(const char *p, char decimal, char stop, double &out)
+{
+    static constexpr double powersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                             1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const char *c = p;
+    const bool negative = *c == '-';
+    if (*c == '-' || *c == '+')
+        ++c;
+    std::uint64_t mantissa = 0;
+    const char *digits = c;
+    while ((*c >= '0' && *c <= '9'))
+        mantissa = mantissa * 10 + std::uint64_t(*c++ - '0');
+    qsizetype count = c - digits;
+    qsizetype fraction = 0;
+    if (*c == decimal && decimal != stop) {
+        const char *f = ++c;
+        while ((*c >= '0' && *c <= '9'))
+            mantissa = mantissa * 10 + std::uint64_t(*c++ - '0');
+        fraction = c - f;
+        count += fraction;
+    }
+    // Nineteen digits cannot overflow the mantissa; more, or none at all, go the long way.
+    if ((*c != stop && *c != '\n') || count == 0 || count > 19 || mantissa > (std::uint64_t(1) << 53)
+        || fraction >= qsizetype(std::size(powersOfTen))) [[unlikely]]
+        return nullptr;
+    const double v = double(mantissa) / powersOfTen[fraction];
+    out = negative ? -v : v;
+    return c;
+}
+
+
+inline const char *ReadNumberInLine(const char *text, char16_t decimal, char16_t stop, double &out)
+{
+    if (const char *end = ReadPlainDecimalInLine(text, char(decimal), char(stop), out)) [[likely]]
+        return end;
+    return ReadNumberInLineInFull(text, decimal, stop, out);
+}
 // Reads the number that ends at the first `stop` unit (or at size) and gives that unit's position,
 // or -1 when the text up to the stop is not a number. Lets a cell be scanned and read in one pass.
 qsizetype ReadNumberUntil(const char16_t *text, qsizetype size, char16_t decimal, char16_t stop, double &out);
