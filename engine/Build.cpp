@@ -57,7 +57,8 @@ inline Pair loadPair(const double *p)
 
 // Multiplies a column as read by mag, in place, and takes count, mean, largest and smallest value
 // in the same pass.
-ColumnStats scaleColumn(Tdd &column, double mag)
+template <bool Store>
+ColumnStats scaleColumnAs(Tdd &column, double mag)
 {
     const size_t n = column.size();
     if (n == 0) // every column holds the cell of the first data row; kept safe all the same
@@ -71,7 +72,8 @@ ColumnStats scaleColumn(Tdd &column, double mag)
     size_t i = 0;
     for (; i + 2 <= n; i += 2) {
         const Pair v = loadPair(s + i) * m;
-        std::memcpy(t + i, &v, sizeof v);
+        if constexpr (Store)
+            std::memcpy(t + i, &v, sizeof v);
         acc += v;
         hi = v > hi ? v : hi;
         lo = v < lo ? v : lo;
@@ -80,7 +82,8 @@ ColumnStats scaleColumn(Tdd &column, double mag)
     double mx = std::max(hi[0], hi[1]), mn = std::min(lo[0], lo[1]);
     for (; i < n; ++i) {
         const double v = s[i] * mag;
-        t[i] = v;
+        if constexpr (Store)
+            t[i] = v;
         sum += v;
         mx = std::max(mx, v);
         mn = std::min(mn, v);
@@ -94,6 +97,12 @@ ColumnStats scaleColumn(Tdd &column, double mag)
     st.minimum = mn;
     st.mean = sum / double(n);
     return st;
+}
+
+// Multiplying by 1 leaves every value as it is, so the column is then only read.
+ColumnStats scaleColumn(Tdd &column, double mag)
+{
+    return mag == 1.0 ? scaleColumnAs<false>(column, mag) : scaleColumnAs<true>(column, mag);
 }
 
 // Truncation toward zero puts (-1, bunkatu + 1) into bins 0..bunkatu; values outside the bins are
