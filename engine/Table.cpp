@@ -230,11 +230,16 @@ void ReadColumns(const LineList &lines, qsizetype startRow, int columnCount, cha
                 }
             }
         });
+    // The columns are sized (and so zeroed) side by side too: many columns of a few megabytes are
+    // written far slower than a few long ones.
+    const size_t sizing = threads > 1 ? std::min<size_t>(threads, size_t(count)) : 1;
+    InParallel(sizing, [&](std::size_t k) {
+        for (size_t q = k; q < size_t(count); q += sizing)
+            columns[q].resize(size_t(rows));
+    });
     std::array<double *, MaxColumns> cols{};
-    for (int q = 0; q < count; ++q) {
-        columns[size_t(q)].resize(size_t(rows));
+    for (int q = 0; q < count; ++q)
         cols[size_t(q)] = columns[size_t(q)].data();
-    }
 
     // Row blocks, one per processor, each beginning where a line begins.
     std::vector<Block> blocks(threads);
