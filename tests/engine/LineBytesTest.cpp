@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <vector>
 
 using namespace tf;
 
@@ -95,6 +96,43 @@ TEST(LineBytes, RandomRunsOfShortAndEmptyLinesAreIndexedWhole)
         EXPECT_EQ(l.toStringList(), lines) << "round " << round;
         for (qsizetype i = 0; i < lines.size(); ++i)
             ASSERT_EQ(l.at(i), lines[i]) << "round " << round << ", line " << i << " of the non-empty ones";
+    }
+}
+
+TEST(LineBytes, ALargeTextIsIndexedWhole)
+{
+    // Megabytes of short and empty lines after the mark, once behind one line of several megabytes.
+    std::uint64_t state = 0x9E3779B97F4A7C15ull;
+    const auto next = [&state] {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    };
+    for (const qsizetype longFirstLine : {qsizetype(0), qsizetype(6) << 20}) {
+        QByteArray bytes("\xEF\xBB\xBF");
+        std::vector<QByteArray> lines;
+        if (longFirstLine > 0) {
+            lines.push_back(QByteArray(longFirstLine, '7'));
+            bytes += lines.back() + '\n';
+        }
+        while (bytes.size() < (qsizetype(11) << 20)) {
+            const int length = next() % 4 == 0 ? 0 : int(next() % 30);
+            QByteArray line;
+            for (int c = 0; c < length; ++c)
+                line += char('0' + next() % 10);
+            lines.push_back(line);
+            bytes += line + '\n';
+        }
+        LineList l = LineList::fromUtf8(bytes, 3);
+        ASSERT_EQ(l.size(), qsizetype(lines.size()));
+        for (size_t i = 0; i < lines.size(); ++i)
+            ASSERT_EQ(l.bytesAt(qsizetype(i)), lines[i]) << "line " << i;
+        l.removeEmptyLines();
+        std::erase(lines, QByteArray());
+        ASSERT_EQ(l.size(), qsizetype(lines.size()));
+        for (size_t i = 0; i < lines.size(); ++i)
+            ASSERT_EQ(l.bytesAt(qsizetype(i)), lines[i]) << "line " << i << " of the non-empty ones";
     }
 }
 
