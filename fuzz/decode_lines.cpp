@@ -1,7 +1,8 @@
 // File bytes to lines: the file-reading rule (DecodeFileText) and the line-break rule (SplitLines).
 // Strict UTF-8 is checked against a decoder written from RFC 3629's byte table, the marked UTF-16
 // forms against plain unit assembly, the legacy code page for what it must keep, and the lines
-// against a reference splitter.
+// against a reference splitter. The path files take (LinesFromFileBytes, with the table-driven legacy
+// decoding cut into pieces) must give exactly the lines of the plain text path.
 #include "FuzzSupport.h"
 
 #include "engine/Error.h"
@@ -112,14 +113,24 @@ QString LowCharacters(const QString &text)
     return out;
 }
 
-void CheckLines(const QString &text)
+void CheckLines(const tf::LineList &lines, const std::vector<QString> &expected, const char *path)
 {
-    const tf::LineList lines = tf::SplitLines(text);
-    const std::vector<QString> expected = ReferenceLines(text);
     FUZZ_CHECK(lines.size() == qsizetype(expected.size()),
-               QStringLiteral("%1 lines, expected %2").arg(lines.size()).arg(expected.size()));
+               QStringLiteral("%1: %2 lines, expected %3").arg(QLatin1String(path)).arg(lines.size()).arg(expected.size()));
     for (qsizetype i = 0; i < lines.size(); ++i)
-        FUZZ_CHECK(lines.at(i) == expected[size_t(i)], QStringLiteral("line %1 differs").arg(i));
+        FUZZ_CHECK(lines.at(i) == expected[size_t(i)], QStringLiteral("%1: line %2 differs").arg(QLatin1String(path)).arg(i));
+}
+
+// The legacy text straight to DataList's bytes, whole and cut into pieces, is what the text path makes.
+void CheckLegacyBytes(QByteArrayView bytes)
+{
+    const QByteArray codeset = QByteArrayLiteral("CP932");
+    const QByteArray expected = tf::EncodeLineText(tf::DecodeLegacy(bytes, codeset));
+    // One cut count per input: each piece past the first costs a thread.
+    for (int pieces : {1, 2 + int(bytes.size() % 5)}) {
+        FUZZ_CHECK(tf::DecodeLegacyLineText(bytes, codeset, pieces) == expected,
+                   QStringLiteral("legacy bytes in %1 pieces differ from the text path").arg(pieces));
+    }
 }
 
 } // namespace
@@ -157,10 +168,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         FUZZ_CHECK(text.size() <= bytes.size() && 2 * text.size() >= bytes.size(),
                    QStringLiteral("%1 characters from %2 bytes").arg(text.size()).arg(bytes.size()));
         FUZZ_CHECK(LowCharacters(text) == LowCharacters(bytes), QStringLiteral("legacy decoding lost a control or ASCII character"));
+        CheckLegacyBytes(bytes);
     } else {
         FUZZ_CHECK(expected.has_value(), QStringLiteral("reading succeeded on invalid UTF-8 behind the mark"));
         FUZZ_CHECK(text == *expected, QStringLiteral("decoded text differs"));
     }
-    CheckLines(text);
+    const std::vector<QString> lines = ReferenceLines(text);
+    CheckLines(tf::SplitLines(text), lines, "text path");
+    CheckLines(tf::LinesFromFileBytes(QByteArray(bytes.data(), bytes.size()), QByteArrayLiteral("CP932")), lines, "file path");
     return 0;
 }
