@@ -1,26 +1,19 @@
 #include "bench/ExportBench.h"
+#include "bench/WindowBench.h"
 
 #include "app/BinCountBox.h"
 #include "app/TForm1.h"
-#include "chart/ChartRenderer.h"
 #include "chart/Export.h"
 
-#include <QApplication>
 
 #include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <time.h>
 #include <vector>
 
 namespace {
 
-double wallMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
+double wallMs() { return tfbench::ClockMs(CLOCK_MONOTONIC); }
 
 // Median time of 9 runs after one warm-up, and the size of what the last run made.
 void measure(const char *name, const std::function<QByteArray()> &run)
@@ -61,12 +54,7 @@ QStringList rows()
 
 bool RunExportBench()
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char arg0[] = "tallyfold_bench";
-    static char *argv[] = {arg0, nullptr};
-    QApplication app(argc, argv);
-    tf::RegisterChartFontSubstitutions();
+    const auto app = tfbench::OffscreenApplication();
     TForm1 form;
     form.show();
     QCoreApplication::processEvents();

@@ -1,9 +1,8 @@
 #include "bench/PaintBench.h"
+#include "bench/WindowBench.h"
 
 #include "app/TForm1.h"
-#include "chart/ChartRenderer.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QImage>
 #include <QPainter>
@@ -12,7 +11,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <sys/resource.h>
-#include <time.h>
 #include <vector>
 
 // The window lets its probe run a build directly, as the window tests do.
@@ -29,12 +27,7 @@ long peakRssMb()
     return u.ru_maxrss / 1024;
 }
 
-double threadCpuMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
+double threadCpuMs() { return tfbench::ClockMs(CLOCK_THREAD_CPUTIME_ID); }
 
 // CPU time of the window's thread, which does all painting: less disturbed than wall time on a shared machine.
 template <class F>
@@ -96,12 +89,7 @@ void measure(const char *name, const QStringList &lines)
 
 void RunPaintBench()
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char arg0[] = "tallyfold_bench";
-    static char *argv[] = {arg0, nullptr};
-    QApplication app(argc, argv);
-    tf::RegisterChartFontSubstitutions();
+    const auto app = tfbench::OffscreenApplication();
     measure("one 1 MB header cell", headerLines(1, 1000000));
     measure("one 2 MB header cell", headerLines(1, 2000000));
     measure("1000 header cells of 5000 characters", headerLines(1000, 5000));

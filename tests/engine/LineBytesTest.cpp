@@ -63,13 +63,7 @@ TEST(LineBytes, RandomRunsOfShortAndEmptyLinesAreIndexedWhole)
 {
     // Lines of 0 to 40 bytes, many empty, after a prefix of 0 to 3 bytes, so that the line ends and
     // every 32nd line fall at every place of the sixteen-byte blocks the index reads.
-    std::uint64_t state = 0x2545F4914F6CDD1Dull;
-    const auto next = [&state] {
-        state ^= state << 13;
-        state ^= state >> 7;
-        state ^= state << 17;
-        return state;
-    };
+    tftest::XorShift next{0x2545F4914F6CDD1Dull};
     for (int round = 0; round < 200; ++round) {
         const qsizetype begin = qsizetype(next() % 4);
         QByteArray bytes(begin, 'x');
@@ -102,13 +96,7 @@ TEST(LineBytes, RandomRunsOfShortAndEmptyLinesAreIndexedWhole)
 TEST(LineBytes, ALargeTextIsIndexedWhole)
 {
     // Megabytes of short and empty lines after the mark, once behind one line of several megabytes.
-    std::uint64_t state = 0x9E3779B97F4A7C15ull;
-    const auto next = [&state] {
-        state ^= state << 13;
-        state ^= state >> 7;
-        state ^= state << 17;
-        return state;
-    };
+    tftest::XorShift next{0x9E3779B97F4A7C15ull};
     for (const qsizetype longFirstLine : {qsizetype(0), qsizetype(6) << 20}) {
         QByteArray bytes("\xEF\xBB\xBF");
         std::vector<QByteArray> lines;

@@ -1,4 +1,5 @@
 #include "engine/NumberText.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -141,13 +142,7 @@ TEST(ReadNumberInLine, PlainDecimalsToTheLastBitAsOnTheirOwn)
         expectInLineAsAlone(cell, u',', ','); // the delimiter wins over a separator of the same character
     }
     // Random plain decimals of every length around the exact range, with and without a sign.
-    std::uint64_t state = 0x9E3779B97F4A7C15ull;
-    const auto next = [&state] {
-        state ^= state << 13;
-        state ^= state >> 7;
-        state ^= state << 17;
-        return state;
-    };
+    tftest::XorShift next{0x9E3779B97F4A7C15ull};
     for (int i = 0; i < 200000; ++i) {
         std::string cell = (next() % 3 == 0) ? "-" : "";
         const int whole = int(next() % 21), fraction = int(next() % 26);

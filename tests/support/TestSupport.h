@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <cstring>
 #include <ostream>
 #include <string>
@@ -23,6 +24,19 @@ inline void PrintTo(const QByteArray &bytes, std::ostream *os) { *os << "bytes \
 QT_END_NAMESPACE
 
 namespace tftest {
+
+// A small seeded generator (xorshift64) for random cases that repeat from run to run: next() gives the
+// next 64 bits.
+struct XorShift {
+    std::uint64_t state;
+    std::uint64_t operator()()
+    {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    }
+};
 
 // A file under tests/fixtures.
 inline QString fixture(const char *name) { return QStringLiteral(TF_FIXTURES_DIR "/") + QLatin1String(name); }
