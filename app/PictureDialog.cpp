@@ -1,6 +1,6 @@
 #include "app/PictureDialog.h"
 
-#include "chart/Picture.h"
+#include "picture/Picture.h"
 
 #include <QFileDialog>
 #include <QGridLayout>

@@ -3,7 +3,7 @@
 
 #include "app/BinCountBox.h"
 #include "app/TForm1.h"
-#include "chart/Export.h"
+#include "export/Export.h"
 
 
 #include <algorithm>

@@ -206,7 +206,7 @@ public:
     void SetImage(const QImage &image);
     // Removes the picture.
     void Clear();
-    // Reads a picture file (chart/Picture.h): an unknown extension is refused and changes nothing; otherwise
+    // Reads a picture file (picture/Picture.h): an unknown extension is refused and changes nothing; otherwise
     // the picture is present afterwards, and a file that cannot be decoded leaves the image it had.
     void LoadFromFile(const QString &fileName);
 

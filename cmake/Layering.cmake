@@ -19,7 +19,8 @@ set(TF_LAYERING_ARGS
   -DROOT=${CMAKE_SOURCE_DIR}
   "-DGUI_DIRS=${Qt6Gui_INCLUDE_DIRS}"
   "-DWIDGETS_DIRS=${Qt6Widgets_INCLUDE_DIRS}"
+  "-DSVG_DIRS=${Qt6Svg_INCLUDE_DIRS}"
   -P ${CMAKE_SOURCE_DIR}/cmake/CheckLayering.cmake)
 add_custom_target(tf_layering_check
   COMMAND ${CMAKE_COMMAND} ${TF_LAYERING_ARGS}
-  COMMENT "Checking that engine/, intake/ and chart/ include no window code")
+  COMMENT "Checking that each folder includes only what it may")

@@ -3,8 +3,8 @@
 // every record it holds decoded with the record decoders. Malformed records raise tf::Error.
 #include "FuzzSupport.h"
 
-#include "chart/EmfFormat.h"
-#include "chart/EmfReader.h"
+#include "export/EmfFormat.h"
+#include "export/EmfReader.h"
 #include "engine/Error.h"
 
 namespace fuzz {

@@ -8,8 +8,8 @@
 
 #include "chart/ChartRenderer.h"
 #include "chart/ChartStyle.h"
-#include "chart/EmfPaintDevice.h"
-#include "chart/Export.h"
+#include "export/EmfPaintDevice.h"
+#include "export/Export.h"
 
 #include <QPaintEngine>
 #include <QPainter>

@@ -3,8 +3,8 @@
 #include "FuzzGui.h"
 #include "FuzzSupport.h"
 
-#include "chart/Picture.h"
-#include "chart/PictureDecoders.h"
+#include "picture/Picture.h"
+#include "picture/PictureDecoders.h"
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {

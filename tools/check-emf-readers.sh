@@ -9,7 +9,7 @@ set -eu
 build=${1:-build}
 out=${2:-$(mktemp -d)}
 mkdir -p "$out/libreoffice" "$out/inkscape"
-TF_WRITE_EXPORT_DIR="$out" QT_QPA_PLATFORM=offscreen "$build/tests/chart_tests" \
+TF_WRITE_EXPORT_DIR="$out" QT_QPA_PLATFORM=offscreen "$build/tests/export_tests" \
     --gtest_filter='Charts/ReadBack.MetafileReadByLibemf2svgMatchesTheBitmap/Vertical:Texts/TextReadBack.*/FirstStatisticsLine' \
     >/dev/null
 work=$(mktemp -d)

@@ -4,7 +4,7 @@
 #include "app/ExportTargets.h"
 #include "app/TForm1.h"
 
-#include "chart/Export.h"
+#include "export/Export.h"
 
 #include <QMenu>
 #include <QMimeData>

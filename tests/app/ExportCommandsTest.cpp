@@ -1,7 +1,7 @@
 #include "WindowFixture.h"
 
 #include "app/ExportTargets.h"
-#include "chart/EmfReader.h"
+#include "export/EmfReader.h"
 
 #include <QAction>
 #include <QClipboard>

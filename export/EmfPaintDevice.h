@@ -4,7 +4,7 @@
 // polylines, every text run as EMR_EXTTEXTOUTW with its font and colour, images as EMR_STRETCHDIBITS.
 // Drawing is clipped by the device itself (to the painter's clip rectangle and the image area), so a
 // reader without clipping support shows the same picture. Logical pixels are device pixels (96 per inch).
-#include "chart/EmfWriter.h"
+#include "export/EmfWriter.h"
 
 #include <QByteArray>
 #include <QPaintDevice>

@@ -1,6 +1,6 @@
-#include "chart/EmfWriter.h"
+#include "export/EmfWriter.h"
 
-#include "chart/EmfFormat.h"
+#include "export/EmfFormat.h"
 
 #include <QtEndian>
 

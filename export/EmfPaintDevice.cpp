@@ -1,6 +1,6 @@
-#include "chart/EmfPaintDevice.h"
+#include "export/EmfPaintDevice.h"
 
-#include "chart/EmfFormat.h"
+#include "export/EmfFormat.h"
 
 #include <QFontInfo>
 #include <QFontMetricsF>

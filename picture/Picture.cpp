@@ -1,7 +1,6 @@
-#include "chart/Picture.h"
+#include "picture/Picture.h"
 
-#include "chart/ChartModel.h"
-#include "chart/PictureDecoders.h"
+#include "picture/PictureDecoders.h"
 
 #include <QFile>
 
@@ -88,17 +87,6 @@ QImage ReadPictureFile(const QString &fileName)
         throw UnknownPictureExtension(fileName);
     const bool metafile = format == PictureFormat::Emf || format == PictureFormat::Wmf;
     return DecodePicture(ReadWholeFile(fileName, metafile ? MaxMetafileBytes : MaxPictureFileBytes), format);
-}
-
-void TBackImage::LoadFromFile(const QString &fileName)
-{
-    // An unknown extension is refused before the picture exists; from here on it is present, and a read
-    // that fails leaves the image it had (none, when it was absent).
-    if (PictureFormatOf(fileName) == PictureFormat::Unknown)
-        throw UnknownPictureExtension(fileName);
-    if (!m_assigned)
-        SetImage(QImage());
-    SetImage(ReadPictureFile(fileName));
 }
 
 } // namespace tf

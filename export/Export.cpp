@@ -1,8 +1,8 @@
-#include "chart/Export.h"
+#include "export/Export.h"
 
-#include "chart/BmpWriter.h"
+#include "export/BmpWriter.h"
 #include "chart/ChartRenderer.h"
-#include "chart/EmfPaintDevice.h"
+#include "export/EmfPaintDevice.h"
 
 #include <QBuffer>
 #include <QFont>

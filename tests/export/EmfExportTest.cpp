@@ -1,6 +1,6 @@
 #include "ExportTestSupport.h"
-#include "chart/EmfFormat.h"
-#include "chart/Export.h"
+#include "export/EmfFormat.h"
+#include "export/Export.h"
 
 #include <QFontInfo>
 #include <QFontMetricsF>

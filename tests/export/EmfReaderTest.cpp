@@ -1,7 +1,7 @@
 #include "tests/support/TestSupport.h"
-#include "chart/EmfReader.h"
-#include "chart/EmfFormat.h"
-#include "chart/EmfWriter.h"
+#include "export/EmfReader.h"
+#include "export/EmfFormat.h"
+#include "export/EmfWriter.h"
 #include "engine/Error.h"
 
 #include <QtEndian>

@@ -1,6 +1,6 @@
 #include "ExportTestSupport.h"
-#include "chart/BmpWriter.h"
-#include "chart/Export.h"
+#include "export/BmpWriter.h"
+#include "export/Export.h"
 
 #include <QtEndian>
 

@@ -1,6 +1,6 @@
-#include "chart/EmfReader.h"
+#include "export/EmfReader.h"
 
-#include "chart/EmfFormat.h"
+#include "export/EmfFormat.h"
 #include "engine/Error.h"
 
 #include <QtEndian>

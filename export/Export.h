@@ -3,7 +3,7 @@
 // screen, into a metafile, a bitmap, SVG, PDF or PNG. Like a paint, a render stores the automatic axis
 // ranges back into the chart. Sizes are logical pixels (96 per inch); a size below 1 x 1 counts as 1 x 1.
 #include "chart/ChartModel.h"
-#include "chart/EmfWriter.h"
+#include "export/EmfWriter.h"
 
 #include <QByteArray>
 #include <QImage>

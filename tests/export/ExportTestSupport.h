@@ -1,10 +1,10 @@
 #pragma once
 // Shared helpers of the export tests: a chart like a build leaves it, an independent metafile reader
 // (libemf2svg, then Qt SVG) and a comparison of bars between two pictures of the same layout.
-#include "ChartTestSupport.h"
-#include "chart/EmfReader.h"
-#include "chart/Export.h"
-#include "chart/PictureDecoders.h"
+#include "tests/chart/ChartTestSupport.h"
+#include "export/EmfReader.h"
+#include "export/Export.h"
+#include "picture/PictureDecoders.h"
 #include "engine/Error.h"
 
 #include <QByteArray>

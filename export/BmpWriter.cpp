@@ -1,4 +1,4 @@
-#include "chart/BmpWriter.h"
+#include "export/BmpWriter.h"
 
 #include <QtEndian>
 

@@ -3,7 +3,7 @@
 // (signature, byte and record counts), every record's size a multiple of 4 and inside the file, the EOF
 // record last. Decoders for the records the writer emits turn them back into points, texts and fonts.
 // Malformed input raises tf::Error with the reason; nothing is read outside the given bytes.
-#include "chart/EmfWriter.h"
+#include "export/EmfWriter.h"
 
 #include <QByteArray>
 #include <QPolygon>

@@ -1,6 +1,6 @@
 // Every export read back by an independent reader and compared with the bitmap of the same moment.
 #include "ExportTestSupport.h"
-#include "chart/Export.h"
+#include "export/Export.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -2,10 +2,10 @@
 // change nothing; undecodable files leave a present but empty picture (or the image it had); every decoder
 // survives malformed bytes.
 #include "chart/ChartModel.h"
-#include "chart/EmfFormat.h"
-#include "chart/EmfWriter.h"
-#include "chart/Picture.h"
-#include "chart/PictureDecoders.h"
+#include "export/EmfFormat.h"
+#include "export/EmfWriter.h"
+#include "picture/Picture.h"
+#include "picture/PictureDecoders.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>

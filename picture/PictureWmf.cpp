@@ -1,4 +1,4 @@
-#include "chart/PictureDecoders.h"
+#include "picture/PictureDecoders.h"
 
 #include "engine/Error.h"
 
