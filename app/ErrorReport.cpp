@@ -26,6 +26,8 @@ void ShowMessageBox(QWidget *owner, const QString &text, const QString &caption,
         return;
     }
     QMessageBox box(icon, caption, text, buttons, owner);
+    // Names and paths are shown as typed: markup in them is never rendered, nor are files it names read.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

@@ -1,13 +1,12 @@
 #include "app/ExportTargets.h"
 
 #include "engine/Error.h"
+#include "intake/FileWriting.h"
 
 #include <QClipboard>
-#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMimeData>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <cstring>
@@ -23,18 +22,12 @@ ClipboardHook &clipboardHook()
     return hook;
 }
 
-QString systemReason(int err, const QString &fallback)
+QString systemReason(int err)
 {
-    return err ? QString::fromLocal8Bit(std::strerror(err)) : fallback;
+    return QString::fromLocal8Bit(std::strerror(err));
 }
 
 } // namespace
-
-QString CannotCreateFileMessage(const QString &path, const QString &reason)
-{
-    return QStringLiteral("ファイル \"%1\" を作成できません。%2")
-        .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()), reason);
-}
 
 void WriteExportFile(const QString &path, const QByteArray &bytes)
 {
@@ -42,19 +35,10 @@ void WriteExportFile(const QString &path, const QByteArray &bytes)
     // A file marked read-only is not replaced, as its owner asked (a rename would otherwise replace it).
     if (info.exists() && info.isFile() &&
         !(info.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther)))
-        throw Error(CannotCreateFileMessage(path, systemReason(EACCES, QString())));
+        throw Error(CannotCreateFileMessage(path, systemReason(EACCES)));
     if (info.isDir())
-        throw Error(CannotCreateFileMessage(path, systemReason(EISDIR, QString())));
-    QSaveFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly))
-        throw Error(CannotCreateFileMessage(path, systemReason(errno, file.errorString())));
-    errno = 0;
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        const int err = errno;
-        file.cancelWriting();
-        throw Error(CannotCreateFileMessage(path, systemReason(err, file.errorString())));
-    }
+        throw Error(CannotCreateFileMessage(path, systemReason(EISDIR)));
+    ReplaceFileWhole(path, bytes);
 }
 
 void PlaceOnClipboard(QMimeData *data)

@@ -1,6 +1,8 @@
 #pragma once
-// Where exported images go: files written in one go through a temporary file and a rename (a failure
-// leaves any existing file as it was), and the clipboard. Failures raise tf::Error with the user's text.
+// Where exported images go: files written whole beside the old one and renamed over it (a failure leaves
+// any existing file byte for byte), and the clipboard. Failures raise tf::Error with the user's text.
+#include "intake/FileWriting.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -9,9 +11,6 @@
 class QMimeData;
 
 namespace tf {
-
-// "ファイル "<full path>" を作成できません。<reason>"
-QString CannotCreateFileMessage(const QString &path, const QString &reason);
 
 // Writes the bytes to the file, replacing it; an existing file without write permission is refused.
 void WriteExportFile(const QString &path, const QByteArray &bytes);

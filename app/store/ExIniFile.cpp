@@ -2,12 +2,12 @@
 
 #include "engine/Error.h"
 #include "engine/NumberText.h"
+#include "intake/FileWriting.h"
 #include "intake/TextRules.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <unistd.h>
 
@@ -126,18 +126,13 @@ TMemIniFile::TMemIniFile(const TIniLocation &location, bool caseSensitive)
 void TMemIniFile::UpdateFile()
 {
     const QByteArray bytes = m_doc.Serialize();
-    auto fail = [this](const QString &reason) {
-        return Error(QStringLiteral("ファイル \"%1\" を作成できません。%2").arg(QFileInfo(m_path).absoluteFilePath(), reason));
-    };
     if (m_createFolder && !m_path.isEmpty())
         QDir().mkpath(QFileInfo(m_path).absolutePath());
+    if (m_path.isEmpty() || QFileInfo(m_path).isDir())
+        throw Error(CannotCreateFileMessage(m_path, QStringLiteral("Is a directory")));
     // Written beside the old file and renamed over it: a crash, a kill or a full disk leaves the old
     // file whole instead of a cut one.
-    QSaveFile file(m_path);
-    if (m_path.isEmpty() || QFileInfo(m_path).isDir() || !file.open(QIODevice::WriteOnly))
-        throw fail(m_path.isEmpty() || QFileInfo(m_path).isDir() ? QStringLiteral("Is a directory") : file.errorString());
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw fail(file.errorString());
+    ReplaceFileWhole(m_path, bytes);
     m_doc.SetModified(false);
 }
 

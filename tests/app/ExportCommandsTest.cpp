@@ -2,6 +2,7 @@
 
 #include "app/ExportTargets.h"
 #include "export/EmfReader.h"
+#include "tests/support/FullDisk.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -15,6 +16,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -219,5 +221,44 @@ TEST_F(ExportTest, TheChartsRightClickMenuSavesSvgPdfAndPng)
     EXPECT_EQ(QImage::fromData(Read(dir.filePath(QStringLiteral("c.png"))), "PNG").size(), ChartSize() * 2);
     EXPECT_EQ(TakeErrorText(), QString());
 }
+
+class ExportOnAFullDisk : public ExportTest, public testing::WithParamInterface<tftest::FullDiskCase> {};
+
+// Each save command, over an existing file on a disk with no room left: the file error box, and the old
+// file byte for byte, with nothing left beside it.
+TEST_P(ExportOnAFullDisk, EverySaveIsRefusedAndTheOldFileStaysByteForByte)
+{
+    const QString folder = dir.filePath(QStringLiteral("disk"));
+    tftest::FullDisk disk(GetParam().kind, folder);
+    if (!disk.Usable())
+        GTEST_SKIP() << disk.WhyNot();
+    const std::pair<const char *, std::function<void()>> saves[] = {
+        {"chart.emf", [this] { form->SaveEMFBtn->click(); }},
+        {"chart.bmp", [this] { form->SaveBmpBtn->click(); }},
+        {"chart.svg", [this] { MenuAction(form->ChartMenu, QStringLiteral("SVGで保存…"))->trigger(); }},
+        {"chart.pdf", [this] { MenuAction(form->ChartMenu, QStringLiteral("PDFで保存…"))->trigger(); }},
+        {"chart.png", [this] { MenuAction(form->ChartMenu, QStringLiteral("PNGで保存…"))->trigger(); }},
+    };
+    const QByteArray old = "the picture saved before, which must survive";
+    for (const auto &[name, save] : saves) {
+        QFile file(QDir(folder).filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(old), old.size());
+    }
+    disk.Fill();
+    const QStringList before = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+
+    for (const auto &[name, save] : saves) {
+        answer = QDir(folder).filePath(QString::fromLatin1(name));
+        save();
+        EXPECT_EQ(TakeErrorText(), tf::ErrorReportText(tf::CannotCreateFileMessage(
+                                       answer, QString::fromLocal8Bit(std::strerror(disk.Errno())))))
+            << name;
+        EXPECT_TRUE(Read(answer) == old) << name << " was changed";
+    }
+    EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Disks, ExportOnAFullDisk, testing::ValuesIn(tftest::FullDiskCases), tftest::CaseName());
 
 } // namespace

@@ -25,6 +25,7 @@
 #include "app/StyleManager.h"
 #include "app/TForm1.h"
 #include "app/store/ExIniFile.h"
+#include "tests/app/RealMessageBoxes.h"
 #include "tests/support/TestSupport.h"
 
 using tf::TStyleManager;
@@ -271,6 +272,20 @@ TEST_F(SettingsWindowTest, StoredUnknownStyleIsReportedAndTheBuiltInLookStays)
     EXPECT_EQ(form->StyleSelecter->currentText(), QStringLiteral("Turquoise Gray"));
     Close();
     EXPECT_TRUE(FileBytes(Ini()).contains("[Style]\r\nName=Turquoise Gray\r\n"));
+}
+
+// Markup in a stored name is shown as typed: rendered, an image tag would read the file it names (a pipe
+// there would hang the start).
+TEST_F(SettingsWindowTest, StoredStyleNameWithMarkupIsShownAsTyped)
+{
+    const QString name = QStringLiteral("<b>太字</b><img src=\"/nonexistent/x.png\">");
+    WriteIni("[Style]\r\nName=" + name.toUtf8() + "\r\n");
+    RealMessageBoxes real;
+    Start();
+    ASSERT_EQ(real.seen.size(), 1u);
+    EXPECT_EQ(real.seen[0].text, QStringLiteral("スタイル '%1' が見つかりません").arg(name));
+    EXPECT_EQ(real.seen[0].format, Qt::PlainText);
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(SettingsWindowTest, ChosenStyleRestylesAtOnceAndSurvivesARestart)

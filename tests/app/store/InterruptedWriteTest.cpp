@@ -1,13 +1,18 @@
-// A writer killed in the middle of replacing the settings file leaves the previous file whole.
+// A writer killed in the middle of replacing the settings file, or one that finds the disk full, leaves the
+// previous file whole.
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <cstring>
 #include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "app/store/ExIniFile.h"
+#include "engine/Error.h"
+#include "intake/FileWriting.h"
 #include "tests/app/store/StoreTestSupport.h"
+#include "tests/support/FullDisk.h"
 
 using namespace tf;
 
@@ -84,5 +89,34 @@ TEST_F(InterruptedWrite, KilledWriterLeavesOneWholeVersion)
     }
     EXPECT_GT(interrupted, 0) << "no kill landed while the file was open for writing";
 }
+
+class SettingsOnAFullDisk : public StoreFolderTest, public testing::WithParamInterface<tftest::FullDiskCase> {};
+
+TEST_P(SettingsOnAFullDisk, AWriteIsRefusedAndTheFileStaysByteForByte)
+{
+    tftest::FullDisk disk(GetParam().kind, Folders().application);
+    if (!disk.Usable())
+        GTEST_SKIP() << disk.WhyNot();
+    // A settings file of a few kilobytes, its style last: the part a cut file loses.
+    TExIniFile ini;
+    ini.Loaded();
+    for (int i = 0; i < 60; ++i)
+        ini.WriteString(QStringLiteral("FORM"), QStringLiteral("KEY%1").arg(i), QString(60, u'v'));
+    ini.WriteString(QStringLiteral("Style"), QStringLiteral("Name"), QStringLiteral("Glow"));
+    const QByteArray before = ReadBytes(Bin());
+    ASSERT_GT(before.size(), 4096);
+
+    disk.Fill();
+    try {
+        ini.WriteString(QStringLiteral("Style"), QStringLiteral("Name"), QStringLiteral("Auric"));
+        ADD_FAILURE() << "the write was not refused";
+    } catch (const Error &e) {
+        EXPECT_EQ(e.message(), CannotCreateFileMessage(Bin(), QString::fromLocal8Bit(std::strerror(disk.Errno()))));
+    }
+    EXPECT_TRUE(ReadBytes(Bin()) == before) << "the settings file changed";
+    EXPECT_TRUE(ReadBytes(Bin()).endsWith("[Style]\r\nName=Glow\r\n\r\n"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Disks, SettingsOnAFullDisk, testing::ValuesIn(tftest::FullDiskCases), tftest::CaseName());
 
 } // namespace
