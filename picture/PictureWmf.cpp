@@ -5,11 +5,16 @@
 #include <QtEndian>
 
 #include <libwmf/api.h>
+#include <libwmf/defs.h>
 #include <libwmf/gd.h>
+#include <libwmf/ipa.h>
 // The pixel image the gd device leaves behind: libwmf hands it over and never frees it.
 #include <libwmf/gd/gd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <unordered_map>
 
 namespace tf {
@@ -24,6 +29,11 @@ constexpr size_t WmfMemoryBudget = 64 * 1024 * 1024;
 Error InvalidMetafile()
 {
     return Error(QStringLiteral("Metafile is not valid"));
+}
+
+Error TooMuchDrawing()
+{
+    return Error(QStringLiteral("メタファイルの描画が画像の大きさに比べて多すぎるため読み込めません"));
 }
 
 quint16 U16At(const QByteArray &bytes, qsizetype offset)
@@ -147,10 +157,169 @@ void FreeGdImage(gdImagePtr image)
     std::free(image);
 }
 
+// The gd device draws each call pixel by pixel, a thick pen as a brush image stamped at every pixel of
+// the line. Every drawing call is costed in pixel writes before it reaches the device, and playing stops
+// once the file has asked for more than the picture's own pixels could ever need; pens wider than the
+// picture are narrowed to its size, which paints the same.
+class DrawingBudget {
+public:
+    DrawingBudget(wmfAPI *api, const wmf_gd_t &device, PictureWork &work) : m_work(work)
+    {
+        m_width = double(device.width);
+        m_height = double(device.height);
+        m_scaleX = m_width / (double(device.bbox.BR.x) - double(device.bbox.TL.x));
+        m_scaleY = m_height / (double(device.bbox.BR.y) - double(device.bbox.TL.y));
+        m_work.budget = MetafileWorkBudget(QSize(int(device.width), int(device.height)));
+        auto *functions = static_cast<wmfFunctionReference *>(api->function_reference);
+        m_device = *functions;
+        functions->flood_interior = &Call<wmfFlood_t, &DrawingBudget::Flood, &wmfFunctionReference::flood_interior>;
+        functions->flood_exterior = &Call<wmfFlood_t, &DrawingBudget::Flood, &wmfFunctionReference::flood_exterior>;
+        functions->draw_pixel = &Call<wmfDrawPixel_t, &DrawingBudget::Pixel, &wmfFunctionReference::draw_pixel>;
+        functions->draw_pie = &Call<wmfDrawArc_t, &DrawingBudget::Arc, &wmfFunctionReference::draw_pie>;
+        functions->draw_chord = &Call<wmfDrawArc_t, &DrawingBudget::Arc, &wmfFunctionReference::draw_chord>;
+        functions->draw_arc = &Call<wmfDrawArc_t, &DrawingBudget::Arc, &wmfFunctionReference::draw_arc>;
+        functions->draw_ellipse = &Call<wmfDrawArc_t, &DrawingBudget::Arc, &wmfFunctionReference::draw_ellipse>;
+        functions->draw_line = &Call<wmfDrawLine_t, &DrawingBudget::Line, &wmfFunctionReference::draw_line>;
+        functions->poly_line = &Call<wmfPolyLine_t, &DrawingBudget::PolyLine, &wmfFunctionReference::poly_line>;
+        functions->draw_polygon = &Call<wmfPolyLine_t, &DrawingBudget::Polygon, &wmfFunctionReference::draw_polygon>;
+        functions->draw_polypolygon =
+            &Call<wmfPolyPoly_t, &DrawingBudget::PolyPolygon, &wmfFunctionReference::draw_polypolygon>;
+        functions->draw_rectangle =
+            &Call<wmfDrawRectangle_t, &DrawingBudget::Rectangle, &wmfFunctionReference::draw_rectangle>;
+        functions->rop_draw = &Call<wmfROP_Draw_t, &DrawingBudget::Rop, &wmfFunctionReference::rop_draw>;
+        functions->bmp_draw = &Call<wmfBMP_Draw_t, &DrawingBudget::Bitmap, &wmfFunctionReference::bmp_draw>;
+        functions->draw_text = &Call<wmfDrawText_t, &DrawingBudget::Text, &wmfFunctionReference::draw_text>;
+        functions->region_frame =
+            &Call<wmfPolyRectangle_t, &DrawingBudget::Regions, &wmfFunctionReference::region_frame>;
+        functions->region_paint =
+            &Call<wmfPolyRectangle_t, &DrawingBudget::Regions, &wmfFunctionReference::region_paint>;
+        api->user_data = this;
+    }
+    DrawingBudget(const DrawingBudget &) = delete;
+    DrawingBudget &operator=(const DrawingBudget &) = delete;
+
+    bool Exceeded() const { return m_exceeded; }
+
+private:
+    // Costs the call; passes it on to the device only while the total stays within the budget, and
+    // otherwise ends the playing (the player stops at the error).
+    template <class T, double (DrawingBudget::*Cost)(T *), void (*wmfFunctionReference::*Device)(wmfAPI *, T *)>
+    static void Call(wmfAPI *api, T *arguments)
+    {
+        auto *self = static_cast<DrawingBudget *>(api->user_data);
+        if (self->m_exceeded)
+            return;
+        const double cost = (self->*Cost)(arguments);
+        if (!(cost <= double(self->m_work.budget - self->m_work.units))) {
+            self->m_exceeded = true;
+            api->err = wmf_E_UserExit;
+            return;
+        }
+        self->m_work.units += qint64(cost);
+        (self->m_device.*Device)(api, arguments);
+    }
+
+    double Dx(const wmfD_Coord &a, const wmfD_Coord &b) const { return std::abs(double(b.x) - double(a.x)) * m_scaleX; }
+    double Dy(const wmfD_Coord &a, const wmfD_Coord &b) const { return std::abs(double(b.y) - double(a.y)) * m_scaleY; }
+    // Pixels a line through both points visits.
+    double Steps(const wmfD_Coord &a, const wmfD_Coord &b) const { return std::max(Dx(a, b), Dy(a, b)) + 1; }
+    double Area(const wmfD_Coord &a, const wmfD_Coord &b) const { return (Dx(a, b) + 1) * (Dy(a, b) + 1); }
+
+    // Pixels written per pixel of a line in the DC's pen (0 when it draws no lines), after narrowing a
+    // pen wider or taller than the picture: the pen image is made at that size and stamped along.
+    double PenArea(wmfDC *dc) const
+    {
+        wmfPen *pen = dc ? dc->pen : nullptr;
+        if (!pen || (pen->lopnStyle & PS_STYLE_MASK) == PS_NULL)
+            return 0;
+        const double side = std::max(m_width, m_height);
+        if (!(std::abs(pen->width) * m_scaleX <= side))
+            pen->width = side / m_scaleX;
+        if (!(std::abs(pen->height) * m_scaleY <= side))
+            pen->height = side / m_scaleY;
+        return std::max(1.0, std::ceil(std::abs(pen->width) * m_scaleX)) *
+               std::max(1.0, std::ceil(std::abs(pen->height) * m_scaleY));
+    }
+    static bool Fills(wmfDC *dc) { return dc && dc->brush && dc->brush->lbStyle != BS_NULL; }
+
+    double Outline(wmfDC *dc, const wmfD_Coord &a, const wmfD_Coord &b) const
+    {
+        return 2 * (Dx(a, b) + Dy(a, b) + 2) * PenArea(dc);
+    }
+    double Points(wmfDC *dc, const wmfD_Coord *pt, qint64 count, bool closed, bool fill) const
+    {
+        if (count <= 0 || !pt)
+            return 0;
+        double cost = double(count);
+        const double pen = PenArea(dc);
+        double left = pt[0].x, right = pt[0].x, top = pt[0].y, bottom = pt[0].y;
+        for (qint64 i = 1; i < count; ++i) {
+            cost += Steps(pt[i - 1], pt[i]) * pen;
+            left = std::min(left, double(pt[i].x));
+            right = std::max(right, double(pt[i].x));
+            top = std::min(top, double(pt[i].y));
+            bottom = std::max(bottom, double(pt[i].y));
+        }
+        if (closed)
+            cost += Steps(pt[count - 1], pt[0]) * pen;
+        if (fill) { // scan line by scan line, each crossing every edge
+            const double rows = (bottom - top) * m_scaleY + 1;
+            cost += rows * (double(count) + (right - left) * m_scaleX + 1);
+        }
+        return cost;
+    }
+
+    double Flood(wmfFlood_t *) { return m_width * m_height; }
+    double Pixel(wmfDrawPixel_t *) { return 1; }
+    double Arc(wmfDrawArc_t *a) { return (Fills(a->dc) ? Area(a->TL, a->BR) : 0) + Outline(a->dc, a->TL, a->BR); }
+    double Line(wmfDrawLine_t *l) { return Steps(l->from, l->to) * PenArea(l->dc); }
+    double PolyLine(wmfPolyLine_t *p) { return Points(p->dc, p->pt, p->count, false, false); }
+    double Polygon(wmfPolyLine_t *p) { return Points(p->dc, p->pt, p->count, true, Fills(p->dc)); }
+    double PolyPolygon(wmfPolyPoly_t *p)
+    {
+        double cost = 0;
+        for (qint64 i = 0; p->pt && p->count && i < p->npoly; ++i)
+            cost += Points(p->dc, p->pt[i], p->count[i], true, Fills(p->dc));
+        return cost;
+    }
+    double Rectangle(wmfDrawRectangle_t *r)
+    {
+        return (Fills(r->dc) ? Area(r->TL, r->BR) : 0) + Outline(r->dc, r->TL, r->BR);
+    }
+    double Rop(wmfROP_Draw_t *r) { return Area(r->TL, r->BR); }
+    // The bitmap is resampled onto its target, pixel by pixel of the target.
+    double Bitmap(wmfBMP_Draw_t *b)
+    {
+        const double w = double(b->crop.w) * std::abs(b->pixel_width) * m_scaleX + 1;
+        const double h = double(b->crop.h) * std::abs(b->pixel_height) * m_scaleY + 1;
+        return w * h + double(b->crop.w) * double(b->crop.h);
+    }
+    // Every character is a glyph of the font's height rendered and copied.
+    double Text(wmfDrawText_t *t)
+    {
+        const double chars = t->str ? double(std::strlen(t->str)) + 1 : 1;
+        const double height = std::abs(t->font_height) * m_scaleY + 1;
+        const double ratio = std::max(1.0, std::abs(t->font_ratio));
+        return chars * std::min(height * height * ratio, m_width * m_height + 1);
+    }
+    double Regions(wmfPolyRectangle_t *r)
+    {
+        double cost = double(r->count);
+        for (unsigned i = 0; r->TL && r->BR && i < r->count; ++i)
+            cost += Area(r->TL[i], r->BR[i]);
+        return cost;
+    }
+
+    PictureWork &m_work;
+    wmfFunctionReference m_device{};
+    double m_width = 0, m_height = 0, m_scaleX = 0, m_scaleY = 0;
+    bool m_exceeded = false;
+};
+
 // One player over one file; destroys everything it made, whatever way the decoding ends.
 class WmfPlayer {
 public:
-    explicit WmfPlayer(const QByteArray &bytes) : m_bytes(bytes) {}
+    WmfPlayer(const QByteArray &bytes, PictureWork &work) : m_bytes(bytes), m_work(work) {}
     ~WmfPlayer()
     {
         if (m_api) {
@@ -194,7 +363,14 @@ public:
         device->bbox = box;
         device->width = unsigned(size.width());
         device->height = unsigned(size.height());
-        if (wmf_play(m_api, 0, &box) != wmf_E_None || !device->gd_image)
+        // A drawing of no extent has no scale from its units to pixels.
+        if (!(double(box.BR.x) > double(box.TL.x)) || !(double(box.BR.y) > double(box.TL.y)))
+            throw InvalidMetafile();
+        const DrawingBudget budget(m_api, *device, m_work);
+        const wmf_error_t played = wmf_play(m_api, 0, &box);
+        if (budget.Exceeded())
+            throw TooMuchDrawing();
+        if (played != wmf_E_None || !device->gd_image)
             throw InvalidMetafile();
         const int *pixels = wmf_gd_image_pixels(device->gd_image);
         const auto *image = static_cast<const gdImage *>(device->gd_image);
@@ -224,15 +400,17 @@ private:
 
     Arena m_arena; // declared first: destroyed after the player that allocates from it
     QByteArray m_bytes;
+    PictureWork &m_work;
     wmfAPI *m_api = nullptr;
     bool m_open = false;
 };
 } // namespace
 
-QImage DecodeWmfPicture(const QByteArray &bytes)
+QImage DecodeWmfPicture(const QByteArray &bytes, PictureWork *work)
 {
     CheckWmfStructure(bytes);
-    WmfPlayer player(bytes);
+    PictureWork counted;
+    WmfPlayer player(bytes, work ? *work : counted);
     return player.Play();
 }
 

@@ -6,6 +6,7 @@
 #include "export/EmfWriter.h"
 #include "picture/Picture.h"
 #include "picture/PictureDecoders.h"
+#include "tests/support/PictureShapes.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -237,6 +238,123 @@ TEST_P(MalformedPictures, AreRefusedWithAMessage)
 
 INSTANTIATE_TEST_SUITE_P(Picture, MalformedPictures, ::testing::ValuesIn(MalformedCases()),
                          tftest::CaseName());
+
+// ---- pictures that cost far more than their size ----
+
+const QString TooMuchDrawing = QStringLiteral("メタファイルの描画が画像の大きさに比べて多すぎるため読み込めません");
+
+struct CostlyCase {
+    const char *name;
+    tf::PictureFormat format;
+    QByteArray (*make)();
+};
+
+TF_PRINT_CASE_AS_NAME(CostlyCase)
+
+// The largest a metafile may be, less room for its frame.
+constexpr qsizetype Megabytes16 = tf::MaxMetafileBytes - 256;
+
+const CostlyCase kCostlyMetafiles[] = {
+    {"wmf_pen_32767_wide_along_100_points", tf::PictureFormat::Wmf, [] { return tfshapes::WmfWidePenPolyline(100); }},
+    {"wmf_pen_32767_wide_along_1000_points", tf::PictureFormat::Wmf, [] { return tfshapes::WmfWidePenPolyline(1000); }},
+    {"wmf_16_MB_of_rectangles", tf::PictureFormat::Wmf, [] { return tfshapes::WmfRectangles(Megabytes16); }},
+    {"emf_16_MB_of_polylines", tf::PictureFormat::Emf, [] { return tfshapes::EmfPolylines(Megabytes16); }},
+    {"emf_16_MB_of_texts", tf::PictureFormat::Emf, [] { return tfshapes::EmfTexts(Megabytes16); }},
+    {"emf_4_M_points", tf::PictureFormat::Emf, [] { return tfshapes::EmfPoints(int(Megabytes16 / 4)); }},
+    {"emf_few_strokes_of_a_pen_500_pixels_wide", tf::PictureFormat::Emf,
+     [] { return tfshapes::EmfWidePenPolylines(20, 500); }},
+};
+
+class CostlyMetafiles : public ::testing::TestWithParam<CostlyCase> {};
+
+// Refused by the work they ask for, counted before it is done: the admitted work stays within the budget.
+TEST_P(CostlyMetafiles, AreRefusedForTheirDrawingWork)
+{
+    const CostlyCase &c = GetParam();
+    const QByteArray bytes = c.make();
+    ASSERT_LE(bytes.size(), tf::MaxMetafileBytes);
+    tf::PictureWork work;
+    try {
+        const QImage image = c.format == tf::PictureFormat::Wmf ? tf::DecodeWmfPicture(bytes, &work)
+                                                                 : tf::DecodeEmfPicture(bytes, &work);
+        ADD_FAILURE() << "decoded into " << image.width() << " x " << image.height() << " after " << work.units
+                      << " units of work";
+    } catch (const tf::Error &e) {
+        EXPECT_EQ(e.message(), TooMuchDrawing);
+    }
+    if (c.format == tf::PictureFormat::Wmf) {
+        EXPECT_GT(work.budget, 0);
+        EXPECT_LE(work.units, work.budget) << "drawing admitted beyond the budget";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Picture, CostlyMetafiles, ::testing::ValuesIn(kCostlyMetafiles), tftest::CaseName());
+
+TEST(PictureWork, DrawingsOfTheirOwnSizeStayWithinTheBudget)
+{
+    for (const auto &[name, format] :
+         {std::pair{"wall.wmf", tf::PictureFormat::Wmf}, std::pair{"wall.emf", tf::PictureFormat::Emf}}) {
+        tf::PictureWork work;
+        const QByteArray bytes = FixtureBytes(name);
+        const QImage image = format == tf::PictureFormat::Wmf ? tf::DecodeWmfPicture(bytes, &work)
+                                                              : tf::DecodeEmfPicture(bytes, &work);
+        ExpectDrawing(image);
+        EXPECT_GT(work.units, qint64(image.width()) * image.height() / 2) << name << ": the fills are counted";
+        EXPECT_LE(work.units, work.budget) << name;
+        EXPECT_EQ(work.budget, tf::MetafileWorkBudget(image.size())) << name;
+    }
+}
+
+// libwmf widens the drawing's bounds by the pen, so a pen of 32767 units over a line of 1000 is almost as
+// wide as the whole picture: one short stroke paints all but its rim in the pen's colour, within the budget.
+TEST(PictureWork, APenAsWideAsThePicturePaintsItOver)
+{
+    tf::PictureWork work;
+    const QImage image =
+        tf::DecodeWmfPicture(tfshapes::Wmf().Window(1000).Pen(32767).Polyline(2, 1000).Bytes(1000, 96), &work);
+    ASSERT_FALSE(image.isNull());
+    for (const QPoint p : {QPoint(image.width() / 8, image.height() / 8), QPoint(image.width() / 2, image.height() / 2),
+                           QPoint(image.width() * 7 / 8, image.height() * 7 / 8)})
+        EXPECT_EQ(image.pixelColor(p), QColor(0x40, 0x00, 0x80)) << p.x() << ", " << p.y();
+    EXPECT_GT(work.units, qint64(image.width()) * image.height());
+    EXPECT_LE(work.units, work.budget);
+}
+
+TEST(PngForDecoding, TheTextChunksOfABackgroundAreLeftOut)
+{
+    const QByteArray bytes = tfshapes::PngBehindTextChunks(1000, 8 * 1024 * 1024);
+    ASSERT_GT(bytes.size(), 7 * 1000 * 1000);
+    const QByteArray decoded = tf::PngForDecoding(bytes);
+    EXPECT_EQ(decoded, tfshapes::OnePixelPng(QByteArray(), tfshapes::OnePixelRow()));
+    const QImage image = tf::DecodePicture(bytes, tf::PictureFormat::Png);
+    ASSERT_EQ(image.size(), QSize(1, 1));
+    EXPECT_EQ(image.pixelColor(0, 0), QColor(200, 30, 40));
+}
+
+TEST(PngForDecoding, ImageDataInflatingFarBeyondItsPixelsIsRefused)
+{
+    const QByteArray bytes = tfshapes::PngWithEndlessImageData(64 * 1024 * 1024);
+    const QString message = QStringLiteral("PNG の画像データが画素の数に比べて大きすぎるため読み込めません");
+    try {
+        tf::DecodePicture(bytes, tf::PictureFormat::Png);
+        ADD_FAILURE() << "decoded";
+    } catch (const tf::Error &e) {
+        EXPECT_EQ(e.message(), message);
+    }
+    // The same rows without the endless tail are a picture.
+    EXPECT_EQ(tf::DecodePicture(tfshapes::OnePixelPng(QByteArray(), tfshapes::OnePixelRow()), tf::PictureFormat::Png)
+                  .size(),
+              QSize(1, 1));
+}
+
+TEST(PngForDecoding, BytesThatAreNoPngOrEndInsideAChunkAreHandedOnAsTheyAre)
+{
+    const QByteArray png = FixtureBytes("wall.png");
+    EXPECT_EQ(tf::PngForDecoding(png), png);
+    EXPECT_EQ(tf::PngForDecoding(png.left(40)), png.left(40));
+    const QByteArray junk(100, '\xA5');
+    EXPECT_EQ(tf::PngForDecoding(junk), junk);
+}
 
 // A metafile whose text sets out two fields with a run of spaces, as a statistics line does.
 TEST(PictureFile, MetafileTextKeepsItsRunsOfSpaces)
