@@ -11,6 +11,7 @@
 #include "chart/Histogram.h"
 #include "chart/VisibleText.h"
 #include "engine/NumberText.h"
+#include "engine/Summary.h"
 
 namespace tf {
 
@@ -100,6 +101,16 @@ QString ChartView::describe() const
         for (const QString &line : c.SubTitle.Text.Lines())
             lines += shown(line);
     }
+
+    const auto limit = [&](const QString &name, const std::optional<double> &value) {
+        if (value)
+            lines += name + u' ' + RoundedValueText(*value, fmt);
+    };
+    limit(QStringLiteral("規格下限"), c.Capability.LowerLimit.get());
+    limit(QStringLiteral("規格上限"), c.Capability.UpperLimit.get());
+    limit(QStringLiteral("目標値"), c.Capability.Target.get());
+    for (const QString &line : c.Capability.Lines.Lines())
+        lines += shown(line);
 
     std::vector<const TChartSeries *> visible;
     for (const TChartSeries *series : c.SeriesList.Items()) {

@@ -14,6 +14,7 @@
 #include "app/FixedListComboBox.h"
 #include "app/PageControl.h"
 #include "engine/Build.h"
+#include "engine/Capability.h"
 
 class QCheckBox;
 class QComboBox;
@@ -87,6 +88,11 @@ public:
     tf::CheckEdit *KukanValue;
     QCheckBox *KukanManualSize;
     tf::CheckEdit *KukanMaxValue, *KukanMinValue, *DosuMaxValue, *DosuTickValue, *KukanMagValue;
+    // The specification on the same page: limits and target in the chart's units, the curves and the
+    // capability lines.
+    QLabel *SpecLabel;
+    tf::CheckEdit *SpecLowerValue, *SpecUpperValue, *SpecTargetValue;
+    QCheckBox *NormalCurveCheck, *CapabilityCheck;
 
     QWidget *TabSheet4;
     QFrame *Panel1;
@@ -125,6 +131,12 @@ public:
     // Length of each statistics line's name field as the build or the last rename wrote it.
     std::vector<int> StatisticsNameFields;
 
+    // The specification in data values (a typed number divided by the magnification then shown), kept
+    // across builds until the user clears it; not part of the settings.
+    tf::SpecLimits SpecLimits;
+    // The capability of each column of the last completed build; empty without a limit.
+    std::vector<tf::Capability> Capabilities;
+
     QString StatusText() const;
     void SetStatusText(const QString &text);
     void SetNonNumberNote(const QString &note, const QStringList &cells);
@@ -150,6 +162,15 @@ public:
     void KukanMagValueRightButtonClick();
     void HorizontalCheckClick();
     void StatisticsCheckClick();
+
+    // Specification commands: they change the lines, curves and capability lines, never the bins.
+    void SpecLowerValueRightButtonClick();
+    void SpecUpperValueRightButtonClick();
+    void SpecTargetValueRightButtonClick();
+    void NormalCurveCheckClick();
+    void CapabilityCheckClick();
+    // The histogram as tab-separated text on the clipboard (the chart's right-click menu).
+    void CopyFrequencyTableMenuClick();
 
     // Appearance commands.
     void TitleEditBtnRightButtonClick();
@@ -208,6 +229,17 @@ private:
     void SaveSettings();
     void BuildHistogram();
     tf::BuildControls ReadBuildControls() const;
+    // After a completed build or a specification command: the capability figures, curves, lines and
+    // texts of the chart, from the last build and SpecLimits.
+    void ApplySpecification();
+    // The capability lines from the figures and the series' current titles.
+    void ShowCapabilityLines();
+    // Sets one value of the specification from its edit (empty: none), refusing a text that is not a
+    // number and a specification that does not hold together.
+    void SetSpecValue(const tf::CheckEdit *edit, std::optional<double> tf::SpecLimits::*value);
+    // The magnification of the values the chart shows.
+    double ShownMag() const;
+    double SpecEditsMag = 1.0; // the magnification the edits' texts were written for
     // The axis that carries the bin positions, or the counts, for the current orientation.
     tf::TChartAxis &BinAxis();
     tf::TChartAxis &CountAxis();

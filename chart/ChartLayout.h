@@ -6,6 +6,8 @@
 #include "engine/NumberText.h"
 
 #include <QColor>
+#include <QLine>
+#include <QPolygonF>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -43,14 +45,30 @@ struct ChartLayout {
     struct Range {
         double minimum, maximum;
     };
+    // A specification limit or the target across the plot, with its label at the line's far end.
+    struct SpecLine {
+        enum Kind { Lower, Upper, Target } kind;
+        QLine line;
+        QRect label;
+        QString text;
+    };
+    // A series' normal curve in plot pixels (before clipping to the plot area).
+    struct Curve {
+        int series;
+        QColor color;
+        QPolygonF points;
+    };
 
     QSize size;       // the whole picture
+    bool horizontal = false; // the bins along the left axis
     QRect panel;      // filled panel (gives up the shadow strip when the shadow is on)
     QRect plot;       // the back wall
     QRect titleBlock; // empty when not shown; never wider than the panel less its margins
     QRect subTitleBlock;
     QVector<TextLine> titleLines;    // lines below the panel's bottom are left out
     QVector<TextLine> subTitleLines;
+    QRect capabilityBlock; // the capability lines under the statistics lines; empty when there are none
+    QVector<TextLine> capabilityLines;
     QRect textClip;   // text blocks are cut at the panel less its margins
     QRect legend;     // empty when the legend has no entry
     QRect bottomTitle;
@@ -62,6 +80,8 @@ struct ChartLayout {
     // Ranges computed for axes whose Automatic is true; absent for a fixed axis or when no series has a point.
     std::optional<Range> bottomComputed, leftComputed;
     QVector<Bar> bars;
+    QVector<Curve> curves;
+    QVector<SpecLine> specLines;
     QVector<LegendEntry> legendEntries;
     QVector<AxisLabel> bottomLabels;
     QVector<AxisLabel> leftLabels;

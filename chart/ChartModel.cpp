@@ -142,7 +142,8 @@ TChartShadow::TChartShadow(TChartChangeSink *owner)
 // ---- series ----
 
 TChartSeries::TChartSeries(TChart *owner)
-    : Title(this, QString()), SeriesColor(this, AutoColor), Active(this, true), Marks(this), m_chart(owner)
+    : Title(this, QString()), SeriesColor(this, AutoColor), Active(this, true), Marks(this), NormalFit(this, std::nullopt),
+      m_chart(owner)
 {
 }
 
@@ -186,7 +187,7 @@ TChartSeries *TChartSeriesList::operator[](int i) const
 TChart::TChart()
     : Color(this, clBtnFace), Border(this), Shadow(this), View3D(this, false), ColorPaletteIndex(this, 13),
       Title(this, taCenter), SubTitle(this, taLeftJustify), Legend(this), BottomAxis(this), LeftAxis(this),
-      BackWall(this)
+      BackWall(this), Capability(this)
 {
     Title.Text.Add(QStringLiteral("タイトル"));
     Title.Font.Size = 10;

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tf {
@@ -250,6 +251,34 @@ public:
     TProp<bool> Visible;
 };
 
+// The normal distribution a series' values follow by their mean and deviation, drawn over its bars as
+// count * binWidth * density, in the units of the bin axis.
+struct TNormalFit {
+    double count = 0;
+    double mean = 0;
+    double stdDev = 0;
+    double binWidth = 0;
+    bool operator==(const TNormalFit &) const = default;
+};
+
+// What the chart shows of a specification: its limits and target as lines across the plot (positions on
+// the bin axis), the series' normal curves, and one capability line per series under the statistics lines.
+class TChartCapability {
+public:
+    explicit TChartCapability(TChartChangeSink *owner)
+        : LowerLimit(owner, std::nullopt), UpperLimit(owner, std::nullopt), Target(owner, std::nullopt),
+          NormalCurves(owner, false), Lines(owner)
+    {
+    }
+    TChartCapability(const TChartCapability &) = delete;
+
+    TProp<std::optional<double>> LowerLimit;
+    TProp<std::optional<double>> UpperLimit;
+    TProp<std::optional<double>> Target;
+    TProp<bool> NormalCurves; // each visible series with a fit shows its curve
+    TChartStrings Lines;      // drawn in the statistics lines' font and alignment
+};
+
 struct TChartValue {
     double X;
     double Y;
@@ -269,6 +298,8 @@ public:
     TProp<TColor> SeriesColor;
     TProp<bool> Active;
     TSeriesMarks Marks;
+    // Absent for a series whose values give no curve (fewer than two, or all equal).
+    TProp<std::optional<TNormalFit>> NormalFit;
 
     // Appends a point; returns its index.
     int AddXY(double x, double y, const QString &label = QString(), TColor color = AutoColor);
@@ -356,6 +387,7 @@ public:
     TChartAxis BottomAxis;
     TChartAxis LeftAxis;
     TChartBackWall BackWall;
+    TChartCapability Capability;
     TChartSeriesList SeriesList;
 
     // Creates a series owned by this chart but not yet in its series list (no points, Active, AutoColor).

@@ -24,8 +24,4 @@ QColor ChartColor(TColor color);
 // palette's button colour. A look with a dark palette keeps the chart's face light, under its black texts.
 void SetChartFaceColor(const QColor &color);
 
-// Axis label text for a value shown with the given label step (no float noise such as 1.0000000001), with
-// the decimal separator of the number texts.
-QString AxisLabelText(double value, double step, const NumberFormat &fmt);
-
 } // namespace tf

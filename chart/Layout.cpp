@@ -20,12 +20,15 @@ ChartLayout LayoutChart(const TChart &chart, const QSize &size, const NumberForm
     l.panel = panel;
     const QRect inner = panel.adjusted(kMargin, kMargin, -kMargin, -kMargin);
 
-    const int top = PlaceTextBlocks(chart, panel, inner, l);
+    const int top = PlaceCapabilityBlock(chart, panel, inner, PlaceTextBlocks(chart, panel, inner, l), l);
     QRect area(inner.left(), top, inner.width(), inner.bottom() + 1 - top);
     area = PlaceLegend(chart, panel, area, l);
     const SeriesSet set = SelectSeries(chart);
+    l.horizontal = set.horizontal;
     const AxisMaps maps = PlaceAxes(chart, set, area, fmt, l);
     PlaceBars(chart, set, maps, l);
+    PlaceCurves(chart, set, maps, l);
+    PlaceSpecLines(chart, set, maps, l);
     return l;
 }
 

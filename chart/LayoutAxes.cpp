@@ -161,6 +161,10 @@ AxisMap resolveAxis(const TChart &chart, const SeriesSet &set, const TChartAxis 
         double clo = 0, chi = 0;
         const bool found = isBin ? PositionRange(chart, set, m.length, clo, chi) : CountRange(chart, set, clo, chi);
         if (found) {
+            if (isBin)
+                WidenForSpecLines(chart, clo, chi);
+            else
+                WidenForCurves(chart, set, clo, chi);
             computed = ChartLayout::Range{clo, chi};
             lo = clo;
             hi = chi;

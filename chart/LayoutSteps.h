@@ -63,6 +63,14 @@ int PlaceTextBlocks(const TChart &chart, const QRect &panel, const QRect &inner,
 // The legend's frame and entries; returns the room left for the axes and the plot area.
 QRect PlaceLegend(const TChart &chart, const QRect &panel, QRect area, ChartLayout &l);
 
+// The capability lines under the statistics lines, in their font; returns the top of the room left.
+int PlaceCapabilityBlock(const TChart &chart, const QRect &panel, const QRect &inner, int top, ChartLayout &l);
+
+// Automatic ranges reach just far enough to show the specification lines (bin axis) and the tops of the
+// normal curves (count axis).
+void WidenForSpecLines(const TChart &chart, double &lo, double &hi);
+void WidenForCurves(const TChart &chart, const SeriesSet &set, double &lo, double &hi);
+
 // The plot area, axis ranges, labels and titles inside the given room.
 struct AxisMaps {
     AxisMap bottom, left;
@@ -72,6 +80,10 @@ AxisMaps PlaceAxes(const TChart &chart, const SeriesSet &set, const QRect &area,
 
 // The bars of the shown series on the placed axes.
 void PlaceBars(const TChart &chart, const SeriesSet &set, const AxisMaps &maps, ChartLayout &l);
+
+// The normal curves of the shown series and the specification lines, over the bars.
+void PlaceCurves(const TChart &chart, const SeriesSet &set, const AxisMaps &maps, ChartLayout &l);
+void PlaceSpecLines(const TChart &chart, const SeriesSet &set, const AxisMaps &maps, ChartLayout &l);
 
 // A series' colour as drawn (a series not yet in a chart has none of its own).
 QColor SeriesDrawColor(const TChartSeries *s);

@@ -27,30 +27,31 @@ Qt::Alignment lineAlignment(TAlignment a)
     return Qt::AlignLeft;
 }
 
-QRect textBlock(const TChartTitle &t, const QRect &panel, const QRect &inner, int top,
-                QVector<ChartLayout::TextLine> &lines)
+// A block of lines in one font, placed across the panel by alignment and aligned inside by textAlignment.
+QRect textBlock(const TTeeFont &font, const QStringList &text, TAlignment alignment, TAlignment textAlignment,
+                const QRect &panel, const QRect &inner, int top, QVector<ChartLayout::TextLine> &lines)
 {
-    const TextPart tp(ChartFont(t.Font));
+    const TextPart tp(ChartFont(font));
     const int lineH = std::max(1, tp.fm.height());
-    const int count = t.Text.Count();
+    const int count = int(text.size());
     // Lines that start below the panel cannot show: they are neither measured nor kept.
     const int room = inner.bottom() + 1 - top;
     const int shown = std::clamp(room > 0 ? (room + lineH - 1) / lineH : 0, 0, count);
     std::vector<int> widths;
     int w = 0;
     for (int i = 0; i < shown; ++i) {
-        lines.push_back({QRect(), ShowablePart(t.Text[i], inner.width()), Qt::Alignment()});
-        widths.push_back(MeasureShowable(t.Text[i], tp.fm, inner.width()).width);
+        lines.push_back({QRect(), ShowablePart(text[i], inner.width()), Qt::Alignment()});
+        widths.push_back(MeasureShowable(text[i], tp.fm, inner.width()).width);
         w = std::max(w, widths.back());
     }
     w = std::min(w, std::max(0, inner.width()));
     int x = inner.left();
-    if (t.Alignment.get() == taCenter)
+    if (alignment == taCenter)
         x = panel.left() + (panel.width() - w) / 2;
-    else if (t.Alignment.get() == taRightJustify)
+    else if (alignment == taRightJustify)
         x = inner.left() + inner.width() - w;
     x = std::max(x, inner.left());
-    const Qt::Alignment aligned = lineAlignment(t.TextAlignment.get());
+    const Qt::Alignment aligned = lineAlignment(textAlignment);
     for (int i = 0; i < shown; ++i) {
         auto &line = lines[lines.size() - shown + i];
         line.rect = QRect(x, top + i * lineH, w, lineH);
@@ -58,6 +59,12 @@ QRect textBlock(const TChartTitle &t, const QRect &panel, const QRect &inner, in
         line.alignment = widths[size_t(i)] > w ? Qt::AlignLeft : aligned;
     }
     return QRect(x, top, w, count * lineH);
+}
+
+QRect textBlock(const TChartTitle &t, const QRect &panel, const QRect &inner, int top,
+                QVector<ChartLayout::TextLine> &lines)
+{
+    return textBlock(t.Font, t.Text.Lines(), t.Alignment.get(), t.TextAlignment.get(), panel, inner, top, lines);
 }
 
 } // namespace
@@ -75,6 +82,17 @@ int PlaceTextBlocks(const TChart &chart, const QRect &panel, const QRect &inner,
         top = l.subTitleBlock.bottom() + 1 + kGap;
     }
     return top;
+}
+
+int PlaceCapabilityBlock(const TChart &chart, const QRect &panel, const QRect &inner, int top, ChartLayout &l)
+{
+    const QStringList &text = chart.Capability.Lines.Lines();
+    if (text.isEmpty())
+        return top;
+    const TChartTitle &statistics = chart.SubTitle;
+    l.capabilityBlock = textBlock(statistics.Font, text, statistics.Alignment.get(), statistics.TextAlignment.get(),
+                                  panel, inner, top, l.capabilityLines);
+    return l.capabilityBlock.bottom() + 1 + kGap;
 }
 
 } // namespace tf::layout

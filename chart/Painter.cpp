@@ -1,10 +1,13 @@
 // Paints a computed chart layout, back to front: panel and shadow, back wall and its picture, grid and axes,
 // bars, text blocks, legend and border.
 #include "chart/ChartRenderer.h"
+#include "chart/ChartStyle.h"
+#include "chart/Histogram.h"
 #include "chart/LayoutSteps.h"
 #include "chart/VisibleText.h"
 
 #include <QGuiApplication>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPalette>
 
@@ -113,6 +116,37 @@ void paintBars(const ChartLayout &l, QPainter &painter)
     painter.restore();
 }
 
+// Normal curves, then the specification lines with their labels, over the bars and inside the plot. The
+// lines are thin so that every target draws them dashed or dotted, a metafile too.
+void paintCapability(const TChart &chart, const ChartLayout &l, QPainter &painter)
+{
+    if (l.curves.isEmpty() && l.specLines.isEmpty())
+        return;
+    painter.save();
+    painter.setClipRect(l.plot);
+    painter.setBrush(Qt::NoBrush);
+    if (painter.paintEngine() && painter.paintEngine()->hasFeature(QPaintEngine::Antialiasing))
+        painter.setRenderHint(QPainter::Antialiasing, true);
+    for (const auto &curve : l.curves) {
+        painter.setPen(QPen(curve.color, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.drawPolyline(curve.points);
+    }
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    static const QColor limitColor(210, 0, 0), targetColor(0, 140, 0);
+    painter.setFont(ChartFont(BinAxis(chart, l.horizontal).LabelsFont));
+    for (const auto &spec : l.specLines) {
+        const bool target = spec.kind == ChartLayout::SpecLine::Target;
+        const QColor color = target ? targetColor : limitColor;
+        painter.setPen(QPen(color, 0, target ? Qt::DotLine : Qt::DashLine));
+        painter.drawLine(spec.line);
+        // The label stays readable where it falls on a bar.
+        painter.fillRect(spec.label.adjusted(-1, 0, 1, 0), Qt::white);
+        painter.setPen(color);
+        painter.drawText(spec.label, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip, spec.text);
+    }
+    painter.restore();
+}
+
 // The lines of a text block, cut at the panel's margins so that no text reaches the border or the shadow.
 void paintTextBlock(const TChartTitle &t, const QVector<ChartLayout::TextLine> &lines, const QRect &clip,
                     QPainter &painter)
@@ -168,8 +202,10 @@ void PaintChart(const TChart &chart, const ChartLayout &l, QPainter &painter)
     paintPanel(chart, l, painter);
     paintAxes(chart, l, painter);
     paintBars(l, painter);
+    paintCapability(chart, l, painter);
     paintTextBlock(chart.Title, l.titleLines, l.textClip, painter);
     paintTextBlock(chart.SubTitle, l.subTitleLines, l.textClip, painter);
+    paintTextBlock(chart.SubTitle, l.capabilityLines, l.textClip, painter);
     paintLegend(chart, l, painter);
     if (chart.Border.Visible.get()) {
         painter.setPen(QPen(Qt::black, 0));

@@ -208,6 +208,7 @@ void BuildHistogram(EngineState &st, const BuildControls &c, BuildSink &sink, co
 
     // 2-4.
     const bool manualRange = c.kukanManualSize;
+    st.last.complete = false;
     sink.ClearForBuild(manualRange, c.horizontal);
 
     // 5. The window keeps the box within 2..100; the clamp only guards the division below.
@@ -409,6 +410,13 @@ void BuildHistogram(EngineState &st, const BuildControls &c, BuildSink &sink, co
     st.ManualDivFlag = false;
     st.MBunkatuFlag = false;
     sink.SetStatusText(StatusText(st.mag, st.tani, fmt));
+    st.last.minimum = minimum;
+    st.last.width = w;
+    st.last.bins = bins;
+    st.last.mag = st.mag;
+    st.last.stats = std::move(stats);
+    st.last.counts = std::move(counts);
+    st.last.complete = true;
     if (const qsizetype count = cache.nonNumbers.total())
         sink.SetNonNumberNote(NonNumberNote(count, fmt), NonNumberCellLines(cache.nonNumbers, titles, fmt));
 }

@@ -35,6 +35,17 @@ private:
     std::unique_ptr<TableCache> m_cache;
 };
 
+// What the last build that completed leaves for the commands that read its bins and statistics.
+struct BuildOutcome {
+    bool complete = false; // false from the start of a build until it completes
+    double minimum = 0;    // lower edge of bin 0
+    double width = 1;
+    int bins = 0;          // bins 0..bins
+    double mag = 1.0;      // the magnification its columns were scaled by
+    std::vector<ColumnStats> stats;        // one per column, in scaled units
+    std::vector<std::vector<int>> counts;  // counts[q][j]
+};
+
 struct EngineState { // fields of TForm1, held here so the engine is testable without a window
     LineList DataList;
     double mag = 1.0;
@@ -44,6 +55,7 @@ struct EngineState { // fields of TForm1, held here so the engine is testable wi
     bool ManualDivFlag = false;
     bool MBunkatuFlag = false;
 
+    BuildOutcome last;
     TableCacheSlot tableCache;
 };
 

@@ -429,4 +429,35 @@ QString GroupedIntegerText(double v, const NumberFormat &fmt)
     return out;
 }
 
+namespace {
+
+// Number of decimals that shows every multiple of step exactly (step a 1-2-5 or user value).
+int decimalsFor(double step)
+{
+    if (!(step > 0) || !std::isfinite(step))
+        return 0;
+    for (int d = 0; d <= 12; ++d) {
+        const double scaled = step * std::pow(10.0, d);
+        if (scaled >= 0.5 && std::fabs(scaled - std::round(scaled)) <= 1e-6 * scaled)
+            return d;
+    }
+    return 12;
+}
+
+} // namespace
+
+QString AxisLabelText(double value, double step, const NumberFormat &fmt)
+{
+    if (!std::isfinite(value))
+        return QString();
+    if (std::fabs(value) >= 1e15 || (step > 0 && step < 1e-12))
+        return QString::number(value, 'g', 12).replace(u'.', QChar(fmt.decimal));
+    if (step > 0 && std::fabs(value) < step * 1e-9)
+        value = 0;
+    QString s = QString::number(value, 'f', decimalsFor(step));
+    if (s.startsWith(u'-') && s.count(u'0') + s.count(u'.') == s.size() - 1)
+        s.remove(0, 1); // "-0.0" reads as 0
+    return s.replace(u'.', QChar(fmt.decimal));
+}
+
 } // namespace tf

@@ -81,5 +81,8 @@ QString FixedText(double v, int decimals, int minWidth, const NumberFormat &fmt)
 QString ScientificText(double v, int precision, const NumberFormat &fmt);
 // Rounded to an integer, digits grouped in threes ("#,##0").
 QString GroupedIntegerText(double v, const NumberFormat &fmt);
+// Axis label text for a value shown with the given label step (no float noise such as 1.0000000001), with
+// the decimal separator of the number texts.
+QString AxisLabelText(double value, double step, const NumberFormat &fmt);
 
 } // namespace tf

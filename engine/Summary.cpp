@@ -1,6 +1,8 @@
 #include "engine/Summary.h"
 
 #include <algorithm>
+#include <cmath>
+#include <string>
 
 namespace tf {
 
@@ -59,6 +61,13 @@ QString ValueText(double v, const NumberFormat &fmt)
             return text;
     }
     return ScientificText(v, 15, fmt);
+}
+
+QString RoundedValueText(double v, const NumberFormat &fmt)
+{
+    if (!std::isfinite(v))
+        return ValueText(v, fmt);
+    return ValueText(QString::number(v, 'g', 12).toDouble(), fmt);
 }
 
 } // namespace tf

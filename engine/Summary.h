@@ -34,5 +34,8 @@ QString NonNumberCellLine(qsizetype dataRow, const QString &title, const QString
                           const NumberFormat &fmt);
 // The shortest fixed text that reads back as v (up to 15 decimals), else the scientific text.
 QString ValueText(double v, const NumberFormat &fmt);
+// The same after rounding to twelve significant digits, so that a value carried through a magnification and
+// back shows no float noise (8.000000000000002 shows as 8).
+QString RoundedValueText(double v, const NumberFormat &fmt);
 
 } // namespace tf

@@ -127,6 +127,24 @@ inline void BuildStyledChart(Input &in, tf::TChart &chart)
         tf::BuildHistogram(st, controls, sink, tf::NumberFormat{});
     } catch (const tf::Error &) {
     }
+    // Specification lines and normal curves from the flags' upper bits, placed by the build's own figures so
+    // that the input's bytes keep their meaning.
+    if (!st.last.complete || st.last.stats.empty())
+        return;
+    const tf::ColumnStats &s = st.last.stats.front();
+    if (flags & 0x10) {
+        chart.Capability.LowerLimit = s.minimum - (flags >> 6) * s.stdDev;
+        chart.Capability.Target = s.mean;
+    }
+    if (flags & 0x20)
+        chart.Capability.UpperLimit = s.maximum + (flags >> 6) * s.stdDev;
+    if (flags & 0x08) {
+        chart.Capability.NormalCurves = true;
+        for (std::size_t q = 0; q < st.last.stats.size() && int(q) < chart.SeriesCount(); ++q) {
+            const tf::ColumnStats &c = st.last.stats[q];
+            chart.Series(int(q))->NormalFit = tf::TNormalFit{double(c.count), c.mean, c.stdDev, st.last.width};
+        }
+    }
 }
 
 } // namespace fuzz

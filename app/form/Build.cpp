@@ -29,6 +29,8 @@ public:
             f.SeriesCombo->clear();
         }
         chart.SubTitle.Text.Clear();
+        chart.Capability.Lines.Clear();
+        f.Capabilities.clear();
         f.StatisticsNameFields.clear();
         chart.LeftAxis.Automatic = true;
         chart.BottomAxis.Automatic = true;
@@ -101,4 +103,5 @@ void TForm1::BuildHistogram()
     const tf::BusyScope busy(Busy, StatusBar1, Chart1);
     WindowSink sink(*this);
     tf::BuildHistogram(State, ReadBuildControls(), sink, tf::NumberFormat::system());
+    ApplySpecification();
 }

@@ -106,6 +106,8 @@ void TForm1::CreateChartMenu()
     add(QStringLiteral("SVGで保存…"), &TForm1::SaveSvgMenuClick);
     add(QStringLiteral("PDFで保存…"), &TForm1::SavePdfMenuClick);
     add(QStringLiteral("PNGで保存…"), &TForm1::SavePngMenuClick);
+    ChartMenu->addSeparator();
+    add(QStringLiteral("度数分布表をコピー"), &TForm1::CopyFrequencyTableMenuClick);
     Chart1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Chart1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { ChartMenu->popup(Chart1->mapToGlobal(pos)); });

@@ -30,6 +30,7 @@ void TForm1::SeriesNameRightButtonClick()
         SeriesCombo->setItemText(i, name);
         SeriesCombo->setCurrentIndex(i);
     }
+    ShowCapabilityLines();
     // A build that stopped early may have left a series without its statistics line.
     if (i >= chart.SubTitle.Text.Count() || i >= int(StatisticsNameFields.size()))
         return;

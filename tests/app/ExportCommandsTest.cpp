@@ -206,7 +206,8 @@ TEST_F(ExportTest, TheChartsRightClickMenuSavesSvgPdfAndPng)
     QStringList texts;
     for (QAction *a : form->ChartMenu->actions())
         texts << a->text();
-    EXPECT_EQ(texts, (QStringList{QStringLiteral("SVGで保存…"), QStringLiteral("PDFで保存…"), QStringLiteral("PNGで保存…")}));
+    EXPECT_EQ(texts, (QStringList{QStringLiteral("SVGで保存…"), QStringLiteral("PDFで保存…"), QStringLiteral("PNGで保存…"),
+                                  QString(), QStringLiteral("度数分布表をコピー")}));
     form->ChartMenu->hide();
 
     answer = dir.filePath(QStringLiteral("c"));
