@@ -366,7 +366,7 @@ public:
         // A drawing of no extent has no scale from its units to pixels.
         if (!(double(box.BR.x) > double(box.TL.x)) || !(double(box.BR.y) > double(box.TL.y)))
             throw InvalidMetafile();
-        const DrawingBudget budget(m_api, *device, m_work);
+        DrawingBudget budget(m_api, *device, m_work); // changed by the calls it costs
         const wmf_error_t played = wmf_play(m_api, 0, &box);
         if (budget.Exceeded())
             throw TooMuchDrawing();
