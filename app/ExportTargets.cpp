@@ -1,7 +1,6 @@
 #include "app/ExportTargets.h"
 
 #include "engine/Error.h"
-#include "engine/SystemReason.h"
 #include "intake/FileWriting.h"
 
 #include <QClipboard>
@@ -10,6 +9,7 @@
 #include <QMimeData>
 
 #include <cerrno>
+#include <cstring>
 #include <memory>
 
 namespace tf {
@@ -22,6 +22,11 @@ ClipboardHook &clipboardHook()
     return hook;
 }
 
+QString systemReason(int err)
+{
+    return QString::fromLocal8Bit(std::strerror(err));
+}
+
 } // namespace
 
 void WriteExportFile(const QString &path, const QByteArray &bytes)
@@ -30,7 +35,9 @@ void WriteExportFile(const QString &path, const QByteArray &bytes)
     // A file marked read-only is not replaced, as its owner asked (a rename would otherwise replace it).
     if (info.exists() && info.isFile() &&
         !(info.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther)))
-        throw Error(CannotCreateFileMessage(path, SystemReason(EACCES)));
+        throw Error(CannotCreateFileMessage(path, systemReason(EACCES)));
+    if (info.isDir())
+        throw Error(CannotCreateFileMessage(path, systemReason(EISDIR)));
     ReplaceFileWhole(path, bytes);
 }
 

@@ -2,7 +2,6 @@
 
 #include "engine/Error.h"
 #include "engine/NumberText.h"
-#include "engine/SystemReason.h"
 #include "intake/FileWriting.h"
 #include "intake/TextRules.h"
 
@@ -10,7 +9,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <cerrno>
 #include <unistd.h>
 
 namespace tf {
@@ -74,11 +72,8 @@ TBaseFolders SystemBaseFolders()
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (config.isEmpty() || !QDir::isAbsolutePath(config))
         config = QDir::homePath() + QStringLiteral("/.config");
-    const QString application = QCoreApplication::applicationDirPath();
-    // An installed program has its menu entry in the data folder beside its own folder.
-    const bool installed = QFileInfo::exists(application + QStringLiteral("/" TF_INSTALLED_MARK));
-    return TBaseFolders{QStringLiteral("/etc"), application, config,
-                        QFileInfo(QCoreApplication::applicationFilePath()).fileName(), installed};
+    return TBaseFolders{QStringLiteral("/etc"), QCoreApplication::applicationDirPath(), config,
+                        QFileInfo(QCoreApplication::applicationFilePath()).fileName()};
 }
 
 void SetBaseFoldersOverride(std::optional<TBaseFolders> folders)
@@ -94,9 +89,8 @@ TBaseFolders CurrentBaseFolders()
 TIniLocation ApplicationIniLocation(const TBaseFolders &folders, const QString &name)
 {
     const QString beside = WithSeparator(folders.application) + name;
-    // An installed program keeps its settings in the user's folder, also when run by one who could write
-    // into its system folder (root); a build folder or a portable copy keeps them beside itself.
-    if (name.isEmpty() || (!folders.installed && FolderWritable(folders.application)))
+    // An installed program sits in a folder its user cannot write; its settings go to the user's folder.
+    if (name.isEmpty() || FolderWritable(folders.application))
         return TIniLocation{beside, QString()};
     const QString user = WithSeparator(folders.appData) + QFileInfo(folders.executableName).completeBaseName()
                          + u'/' + name;
@@ -132,14 +126,10 @@ TMemIniFile::TMemIniFile(const TIniLocation &location, bool caseSensitive)
 void TMemIniFile::UpdateFile()
 {
     const QByteArray bytes = m_doc.Serialize();
-    // The user's settings folder may be missing on a first start; when it cannot be made, that is the
-    // cause the user is told, not the file's absence that follows from it.
-    if (m_createFolder && !m_path.isEmpty()) {
-        if (const int err = MakeFolders(QFileInfo(m_path).absolutePath()))
-            throw Error(CannotCreateFileMessage(m_path, SystemReason(err)));
-    }
+    if (m_createFolder && !m_path.isEmpty())
+        QDir().mkpath(QFileInfo(m_path).absolutePath());
     if (m_path.isEmpty() || QFileInfo(m_path).isDir())
-        throw Error(CannotCreateFileMessage(m_path, SystemReason(EISDIR)));
+        throw Error(CannotCreateFileMessage(m_path, QStringLiteral("Is a directory")));
     // Written beside the old file and renamed over it: a crash, a kill or a full disk leaves the old
     // file whole instead of a cut one.
     ReplaceFileWhole(m_path, bytes);

@@ -5,9 +5,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "engine/SystemReason.h"
-
 #include <cstdint>
+#include <cstring>
 #include <ostream>
 #include <string>
 
@@ -46,7 +45,7 @@ inline QString fixture(const char *name) { return QStringLiteral(TF_FIXTURES_DIR
 inline QString cannotOpen(const QString &path, int err)
 {
     return QStringLiteral("ファイル ") + path + QStringLiteral(" は開けません。 ")
-        + tf::SystemReason(err) + u' ';
+        + QString::fromLocal8Bit(std::strerror(err)) + u' ';
 }
 
 // Names parametrized cases after the case's `name` member, so test names stay readable and stable.

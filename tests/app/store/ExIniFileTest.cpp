@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
-#include <cerrno>
 #include <sys/stat.h>
 
 #include "app/store/ExIniFile.h"
@@ -379,23 +378,6 @@ TEST_F(ExIniFileInstalled, SettingsGoToTheUserFolder)
     EXPECT_EQ(again.ReadInteger(QStringLiteral("FORM"), QStringLiteral("DPI"), 0), 2);
 }
 
-TEST_F(ExIniFileInstalled, AUserFolderThatCannotBeMadeIsTheReasonGiven)
-{
-    // The configuration folder is a plain file: the settings folder inside it cannot be made.
-    ASSERT_TRUE(QDir(dir.filePath(QStringLiteral("config"))).removeRecursively());
-    WriteBytes(dir.filePath(QStringLiteral("config")), "not a folder");
-    TExIniFile ini;
-    ini.Loaded();
-    try {
-        ini.WriteInteger(QStringLiteral("FORM"), QStringLiteral("DPI"), 2);
-        ADD_FAILURE() << "no error";
-    } catch (const Error &e) {
-        EXPECT_EQ(e.message(), QStringLiteral("ファイル \"") + UserFile() + QStringLiteral("\" を作成できません。")
-                                   + SystemReason(ENOTDIR));
-    }
-    EXPECT_EQ(ini.ReadInteger(QStringLiteral("FORM"), QStringLiteral("DPI"), 0), 2);
-}
-
 TEST(ExIniFileLocation, FileBesideAReadOnlyExecutableIsReadFirstAndTheUsersValuesWin)
 {
     // The document of an installed program: the shipped file beside the executable, then the user's.
@@ -406,16 +388,6 @@ TEST(ExIniFileLocation, FileBesideAReadOnlyExecutableIsReadFirstAndTheUsersValue
     EXPECT_EQ(ini.Document().ReadString(QStringLiteral("Style"), QStringLiteral("Name"), QString()), QStringLiteral("Glow"));
     EXPECT_EQ(ini.Document().ReadInteger(QStringLiteral("FORM"), QStringLiteral("DPI"), 0), 3);
     EXPECT_FALSE(ini.Document().Modified());
-}
-
-TEST_F(ExIniFileTest, AnInstalledProgramKeepsItsSettingsInTheUsersFolderEvenWhereItCouldWrite)
-{
-    // Root can write into /usr/bin; the settings still go to the user's folder, not into the system's.
-    TBaseFolders folders = Folders();
-    folders.installed = true;
-    const TIniLocation location = ApplicationIniLocation(folders, QStringLiteral("tallyfold.ini"));
-    EXPECT_EQ(location.path, dir.filePath(QStringLiteral("config/tallyfold/tallyfold.ini")));
-    EXPECT_TRUE(location.createFolder);
 }
 
 TEST_F(ExIniFileTest, WritableExecutableFolderKeepsTheFileBesideIt)
