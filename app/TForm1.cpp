@@ -338,7 +338,7 @@ void TForm1::CreatePages()
     KukanMagValue = Edit(TabSheet3, QStringLiteral("KukanMagValue"), QStringLiteral("DATA倍率"), 48, 307, 97, 21);
     for (tf::CheckEdit *edit : {KukanMaxValue, KukanMinValue, DosuMaxValue, DosuTickValue, KukanMagValue})
         edit->setEnabled(false);
-    // Below the design's controls: the specification, in the chart's units.
+    // Below the design's controls: the tolerance limits and target, in the chart's units.
     SpecLabel = Place(new QLabel(QStringLiteral("規格と工程能力"), TabSheet3), QStringLiteral("SpecLabel"), 16, 340, 160, 13);
     SpecLowerValue = Edit(TabSheet3, QStringLiteral("SpecLowerValue"), QStringLiteral("規格下限"), 48, 356, 97, 21);
     SpecUpperValue = Edit(TabSheet3, QStringLiteral("SpecUpperValue"), QStringLiteral("規格上限"), 48, 381, 97, 21);

@@ -88,7 +88,7 @@ public:
     tf::CheckEdit *KukanValue;
     QCheckBox *KukanManualSize;
     tf::CheckEdit *KukanMaxValue, *KukanMinValue, *DosuMaxValue, *DosuTickValue, *KukanMagValue;
-    // The specification on the same page: limits and target in the chart's units, the curves and the
+    // The tolerance limits on the same page: limits and target in the chart's units, the curves and the
     // capability lines.
     QLabel *SpecLabel;
     tf::CheckEdit *SpecLowerValue, *SpecUpperValue, *SpecTargetValue;
@@ -131,7 +131,7 @@ public:
     // Length of each statistics line's name field as the build or the last rename wrote it.
     std::vector<int> StatisticsNameFields;
 
-    // The specification in data values (a typed number divided by the magnification then shown), kept
+    // The tolerance limits and target in data values (a typed number divided by the magnification then shown), kept
     // across builds until the user clears it; not part of the settings.
     tf::SpecLimits SpecLimits;
     // The capability of each column of the last completed build; empty without a limit.
@@ -163,7 +163,7 @@ public:
     void HorizontalCheckClick();
     void StatisticsCheckClick();
 
-    // Specification commands: they change the lines, curves and capability lines, never the bins.
+    // Tolerance-limit commands: they change the lines, curves and capability lines, never the bins.
     void SpecLowerValueRightButtonClick();
     void SpecUpperValueRightButtonClick();
     void SpecTargetValueRightButtonClick();
@@ -229,13 +229,13 @@ private:
     void SaveSettings();
     void BuildHistogram();
     tf::BuildControls ReadBuildControls() const;
-    // After a completed build or a specification command: the capability figures, curves, lines and
+    // After a completed build or a tolerance-limit command: the capability figures, curves, lines and
     // texts of the chart, from the last build and SpecLimits.
-    void ApplySpecification();
+    void ApplyToleranceLimits();
     // The capability lines from the figures and the series' current titles.
     void ShowCapabilityLines();
-    // Sets one value of the specification from its edit (empty: none), refusing a text that is not a
-    // number and a specification that does not hold together.
+    // Sets one tolerance limit or the target from its edit (empty: none), refusing a text that is not a
+    // number and limits and a target that do not hold together.
     void SetSpecValue(const tf::CheckEdit *edit, std::optional<double> tf::SpecLimits::*value);
     // The magnification of the values the chart shows.
     double ShownMag() const;

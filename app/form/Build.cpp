@@ -103,5 +103,5 @@ void TForm1::BuildHistogram()
     const tf::BusyScope busy(Busy, StatusBar1, Chart1);
     WindowSink sink(*this);
     tf::BuildHistogram(State, ReadBuildControls(), sink, tf::NumberFormat::system());
-    ApplySpecification();
+    ApplyToleranceLimits();
 }

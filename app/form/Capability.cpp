@@ -34,7 +34,7 @@ void TForm1::SetSpecValue(const tf::CheckEdit *edit, std::optional<double> tf::S
         throw tf::Error(problem);
     SpecLimits = next;
     SpecEditsMag = ShownMag();
-    ApplySpecification();
+    ApplyToleranceLimits();
 }
 
 void TForm1::SpecLowerValueRightButtonClick()
@@ -54,15 +54,15 @@ void TForm1::SpecTargetValueRightButtonClick()
 
 void TForm1::NormalCurveCheckClick()
 {
-    ApplySpecification();
+    ApplyToleranceLimits();
 }
 
 void TForm1::CapabilityCheckClick()
 {
-    ApplySpecification();
+    ApplyToleranceLimits();
 }
 
-void TForm1::ApplySpecification()
+void TForm1::ApplyToleranceLimits()
 {
     tf::TChart &chart = Chart1->chart();
     const tf::BuildOutcome &last = State.last;
