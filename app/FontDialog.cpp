@@ -25,11 +25,14 @@ TColor ToTColor(const QColor &c)
 
 class FontDialog : public QDialog {
 public:
-    FontDialog(QWidget *parent, const FontChoice &font) : QDialog(parent), m_color(font.Color)
+    FontDialog(QWidget *parent, const FontChoice &font) : QDialog(parent), m_faceName(font.Name), m_color(font.Color)
     {
         setWindowTitle(QStringLiteral("フォント"));
         m_face = new QFontComboBox(this);
         m_face->setCurrentFont(QFont(font.Name));
+        // The list holds the installed families only, so a face such as "ＭＳ ゴシック" selects the family
+        // that stands in for it; the box still shows the chart's own name, which stays until another is picked.
+        m_face->setEditText(font.Name);
         m_size = new QSpinBox(this);
         m_size->setRange(1, 200);
         m_size->setValue(font.Size);
@@ -68,7 +71,10 @@ public:
                 m_color = ToTColor(c);
             updateSample();
         });
-        connect(m_face, &QFontComboBox::currentFontChanged, this, [this] { updateSample(); });
+        connect(m_face, &QComboBox::activated, this, [this](int index) {
+            m_faceName = m_face->itemText(index);
+            updateSample();
+        });
         connect(m_size, &QSpinBox::valueChanged, this, [this] { updateSample(); });
         for (QCheckBox *box : m_styles)
             connect(box, &QCheckBox::toggled, this, [this] { updateSample(); });
@@ -78,7 +84,11 @@ public:
     FontChoice choice() const
     {
         FontChoice font;
-        font.Name = m_face->currentFont().family();
+        font.Name = m_faceName;
+        // A family typed in full counts as picked, even without Enter.
+        const int typed = m_face->findText(m_face->currentText(), Qt::MatchFixedString);
+        if (m_face->currentText() != m_faceName && typed >= 0)
+            font.Name = m_face->itemText(typed);
         font.Size = m_size->value();
         font.Color = m_color;
         font.Style = 0;
@@ -91,7 +101,7 @@ public:
 private:
     void updateSample()
     {
-        QFont f = m_face->currentFont();
+        QFont f(m_faceName);
         f.setPointSize(m_size->value());
         const FontChoice c = choice();
         f.setBold(c.Style & fsBold);
@@ -105,6 +115,7 @@ private:
     }
 
     QFontComboBox *m_face;
+    QString m_faceName; // the chart's face name until the user picks a family from the list
     QSpinBox *m_size;
     std::vector<QCheckBox *> m_styles;
     QPushButton *m_colorButton;

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "app/ErrorReport.h"
+#include "app/LookStyle.h"
 #include "chart/ChartStyle.h"
 
 static void InitStyleResources()
@@ -94,15 +95,27 @@ QString &Active()
     return active;
 }
 
+// Whether a look was applied yet: until then the application has the plain style it started with,
+// without the wrapping that zooms indicators, so even "Windows" is applied once.
+bool &Applied()
+{
+    static bool applied = false;
+    return applied;
+}
+
 // The application keeps a style sheet from the first switch on, the native look's being one without
 // rules: taking a sheet away gives every control the application's default font instead of its window's.
 void Apply(const QString &styleName, const QPalette &palette, QString sheet, const QColor &chartFace)
 {
     // Controls keep their window's font and palette under a style sheet, as they do without one.
     QCoreApplication::setAttribute(Qt::AA_UseStyleSheetPropagationInWidgetStyles, true);
+    Applied() = true;
     if (sheet.isEmpty())
         sheet = QStringLiteral("/* the platform's own look */");
-    QApplication::setStyle(QStyleFactory::create(styleName));
+    QStyle *base = QStyleFactory::create(styleName);
+    if (!base)
+        base = QStyleFactory::create(QStringLiteral("Fusion"));
+    QApplication::setStyle(new TLookStyle(base));
     QApplication::setPalette(palette);
     SetChartFaceColor(chartFace);
     qApp->setStyleSheet(sheet);
@@ -130,7 +143,7 @@ bool TStyleManager::TrySetStyle(const QString &name, bool showErrorDialog)
 {
     const Native &native = NativeLook();
     if (name.compare(SystemStyle, Qt::CaseInsensitive) == 0) {
-        if (Active() != SystemStyle)
+        if (Active() != SystemStyle || !Applied())
             Apply(native.styleName, native.palette, native.sheet, QColor());
         Active() = SystemStyle;
         return true;

@@ -1,5 +1,7 @@
 #include "app/Zoom.h"
 
+#include "app/LookStyle.h"
+
 #include <QLayout>
 #include <QSplitter>
 #include <QToolBar>
@@ -60,6 +62,8 @@ void TWindowScaler::ScaleForPPI(int newPPI)
         CaptureDesign();
     const double factor = double(newPPI) / DesignPPI;
     const double step = double(newPPI) / m_ppi;
+    // Indicators, arrows, scroll bars and edit icons first, so that the sizes set below measure with them.
+    TLookStyle::SetZoom(m_window, factor);
 
     for (const WidgetDesign &d : m_widgets) {
         if (!d.widget || !d.ownFont)
