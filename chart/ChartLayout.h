@@ -26,10 +26,11 @@ struct ChartLayout {
         QColor color;
     };
     struct LegendEntry {
-        int series;
-        QRect swatch;
+        int series;             // -1 for the closing entry that stands for the series without room
+        QRect swatch;           // empty for the closing entry
         QRect text;
         bool shortened = false; // the title is too long for its room and is drawn with an ellipsis
+        int others = 0;         // the closing entry: how many series it stands for
     };
     struct AxisLabel {
         double value;
@@ -71,9 +72,10 @@ struct ChartLayout {
     QVector<TextLine> capabilityLines;
     QRect textClip;   // text blocks are cut at the panel less its margins
     QRect legend;     // empty when the legend has no entry
-    QRect bottomTitle;
+    QRect bottomTitle; // centred on the plot, inside the axes' room
     QRect leftTitle;
-    QString bottomTitleText; // what can show of the axis titles
+    QRect axisTitleClip; // the axes' room, at whose edges a title in a font taller than the room is cut
+    QString bottomTitleText; // what shows of the axis titles, shortened with an ellipsis when too long
     QString leftTitleText;
     double bottomMin = 0, bottomMax = 1; // ranges used for drawing
     double leftMin = 0, leftMax = 1;
@@ -86,6 +88,9 @@ struct ChartLayout {
     QVector<AxisLabel> bottomLabels;
     QVector<AxisLabel> leftLabels;
 };
+
+// The text of the legend's closing entry when not every series has room: "…他 3 系列".
+QString LegendOthersText(int others);
 
 // Lays the chart out at the given size without changing it. Axis labels take the decimal separator of fmt
 // (the user's regional one unless a caller says otherwise).

@@ -176,6 +176,21 @@ AxisMap resolveAxis(const TChart &chart, const SeriesSet &set, const TChartAxis 
     return m;
 }
 
+// What shows of an axis title in `room` pixels along it, and its width: the whole title, or its start with an
+// ellipsis when it is longer. Only what can show is measured, so a title of any length lays out at once.
+QString fittingTitle(const QString &caption, const QFontMetrics &fm, int room, int &width)
+{
+    const QString showable = ShowablePart(caption, room);
+    const ShownWidth shown = MeasureShowable(showable, fm, room);
+    if (!shown.wider) {
+        width = shown.width;
+        return showable;
+    }
+    const QString shortened = fm.elidedText(showable, Qt::ElideRight, std::max(0, room));
+    width = fm.horizontalAdvance(shortened);
+    return shortened;
+}
+
 } // namespace
 
 AxisMaps PlaceAxes(const TChart &chart, const SeriesSet &set, const QRect &area, const NumberFormat &fmt,
@@ -245,17 +260,26 @@ AxisMaps PlaceAxes(const TChart &chart, const SeriesSet &set, const QRect &area,
         l.bottomLabels.push_back({bottomLabels.values[k], bottomLabels.texts[k],
                                   QRect(x - tw / 2, y1 + bottomLabelGap, tw, bottomLf.fm.height())});
     }
+    // The titles stand centred on the plot, moved back into their room where they would reach past it: the
+    // axes' room less the other title's row or column, so that the two never meet in the corner. A title
+    // longer than its room is shortened with an ellipsis; a font taller than the axes' room is cut at it.
+    l.axisTitleClip = area;
+    const int bottomTitleTop = y1 + bottomLabelGap + bottomLf.fm.height() + kGap;
     if (bottomTitle) {
-        l.bottomTitleText = ShowablePart(chart.BottomAxis.Title.Caption.get(), area.width());
-        const int tw = MeasureShowable(l.bottomTitleText, bottomTf.fm, area.width()).width;
-        l.bottomTitle = QRect(x0 + (l.plot.width() - tw) / 2, y1 + bottomLabelGap + bottomLf.fm.height() + kGap, tw,
-                              bottomTf.fm.height());
+        const int left = leftTitle ? area.left() + leftTf.fm.height() + kGap : area.left();
+        const int right = area.right() + 1; // exclusive
+        int tw = 0;
+        l.bottomTitleText = fittingTitle(chart.BottomAxis.Title.Caption.get(), bottomTf.fm, right - left, tw);
+        const int x = std::max(left, std::min(x0 + (l.plot.width() - tw) / 2, right - tw));
+        l.bottomTitle = QRect(x, bottomTitleTop, tw, bottomTf.fm.height());
     }
     if (leftTitle) {
         // Stands rotated a quarter turn: its box is tall and as wide as one line.
-        l.leftTitleText = ShowablePart(chart.LeftAxis.Title.Caption.get(), area.height());
-        const int tw = MeasureShowable(l.leftTitleText, leftTf.fm, area.height()).width;
-        l.leftTitle = QRect(area.left(), l.plot.top() + (l.plot.height() - tw) / 2, leftTf.fm.height(), tw);
+        const int bottom = bottomTitle ? std::min(area.bottom() + 1, bottomTitleTop) : area.bottom() + 1; // exclusive
+        int tw = 0;
+        l.leftTitleText = fittingTitle(chart.LeftAxis.Title.Caption.get(), leftTf.fm, bottom - area.top(), tw);
+        const int y = std::min(bottom - tw, std::max(l.plot.top() + (l.plot.height() - tw) / 2, area.top()));
+        l.leftTitle = QRect(area.left(), y, leftTf.fm.height(), tw);
     }
     return maps;
 }

@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QPaintEngine>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPalette>
 
 #include <algorithm>
@@ -36,6 +37,28 @@ void paintPanel(const TChart &chart, const ChartLayout &l, QPainter &painter)
         painter.fillRect(l.plot, ChartColor(chart.BackWall.Color.get()));
     if (chart.BackWall.Picture.Assigned() && !chart.BackWall.Picture.Image().isNull())
         painter.drawImage(l.plot, chart.BackWall.Picture.Image());
+}
+
+// Draws a text in its box; the painter's clip is set to clip (both in the painter's present coordinates).
+// Qt's SVG generator writes no clip: there a text that reaches past its clip becomes its outline, cut at
+// the clip where the screen cuts it. Every other device clips the text itself.
+void drawClippedText(QPainter &painter, const QRectF &box, int flags, const QString &text, const QRectF &clip)
+{
+    const QPaintEngine *engine = painter.paintEngine();
+    if (!engine || engine->type() != QPaintEngine::SVG) {
+        painter.drawText(box, flags, text);
+        return;
+    }
+    const QRectF drawn = painter.boundingRect(box, flags, text);
+    if (clip.contains(drawn)) {
+        painter.drawText(box, flags, text);
+        return;
+    }
+    QPainterPath outline;
+    outline.addText(QPointF(drawn.left(), drawn.top() + QFontMetricsF(painter.font()).ascent()), painter.font(), text);
+    QPainterPath cut;
+    cut.addRect(clip);
+    painter.fillPath(outline.intersected(cut), painter.pen().color());
 }
 
 // 4. Grid at the labels, then the axes with their ticks, labels and titles.
@@ -82,21 +105,38 @@ void paintAxes(const TChart &chart, const ChartLayout &l, QPainter &painter)
         painter.setPen(bottomLabelColor);
         painter.drawText(lab.rect, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, lab.text);
     }
+    // An axis title is cut at the axes' room only when it reaches past it, and then keeps its start.
+    const auto titleFlags = [](bool cut) {
+        return (cut ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter) | Qt::TextSingleLine | Qt::TextDontClip;
+    };
     if (!l.bottomTitle.isNull()) {
+        const bool cut = !l.axisTitleClip.contains(l.bottomTitle);
+        if (cut) {
+            painter.save();
+            painter.setClipRect(l.axisTitleClip);
+        }
         painter.setFont(ChartFont(chart.BottomAxis.Title.Font));
         painter.setPen(ChartColor(chart.BottomAxis.Title.Font.Color.get()));
-        painter.drawText(l.bottomTitle, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, l.bottomTitleText);
+        drawClippedText(painter, l.bottomTitle, titleFlags(cut), l.bottomTitleText, l.axisTitleClip);
+        if (cut)
+            painter.restore();
     }
     if (!l.leftTitle.isNull()) {
         painter.save();
+        const bool cut = !l.axisTitleClip.contains(l.leftTitle);
+        if (cut)
+            painter.setClipRect(l.axisTitleClip);
         painter.setFont(ChartFont(chart.LeftAxis.Title.Font));
         painter.setPen(ChartColor(chart.LeftAxis.Title.Font.Color.get()));
         const QPointF c = QRectF(l.leftTitle).center();
         painter.translate(c);
         painter.rotate(-90);
+        QTransform turned; // the same turn, to give the clip in the turned coordinates
+        turned.translate(c.x(), c.y());
+        turned.rotate(-90);
         const QRectF r(-l.leftTitle.height() / 2.0, -l.leftTitle.width() / 2.0, l.leftTitle.height(),
                        l.leftTitle.width());
-        painter.drawText(r, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, l.leftTitleText);
+        drawClippedText(painter, r, titleFlags(cut), l.leftTitleText, turned.inverted().mapRect(QRectF(l.axisTitleClip)));
         painter.restore();
     }
 }
@@ -158,8 +198,8 @@ void paintTextBlock(const TChartTitle &t, const QVector<ChartLayout::TextLine> &
     painter.setFont(ChartFont(t.Font));
     painter.setPen(ChartColor(t.Font.Color.get()));
     for (const auto &line : lines)
-        painter.drawText(line.rect, line.alignment | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
-                         line.text);
+        drawClippedText(painter, line.rect, line.alignment | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
+                        line.text, clip);
     painter.restore();
 }
 
@@ -177,6 +217,12 @@ void paintLegend(const TChart &chart, const ChartLayout &l, QPainter &painter)
         // Entries beyond the panel are not seen; skipping them keeps a huge legend quick to paint.
         if (!e.swatch.united(e.text).intersects(l.panel))
             continue;
+        if (e.series < 0) {
+            painter.setPen(textColor);
+            painter.drawText(e.text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
+                             LegendOthersText(e.others));
+            continue;
+        }
         const TChartSeries *s = chart.SeriesList.Items()[size_t(e.series)];
         const QColor c = layout::SeriesDrawColor(s);
         painter.fillRect(e.swatch, c);

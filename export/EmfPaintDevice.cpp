@@ -123,6 +123,21 @@ std::uint32_t penStyle(Qt::PenStyle s)
     }
 }
 
+// Fontconfig calls a monospaced face with Japanese glyphs "dual width" (its ideographs take two columns),
+// which Qt does not count as fixed pitch; a face whose Latin letters, digits and space all advance alike is
+// one all the same, and a reader without it must put a monospaced face in its place.
+bool monospaced(const QFont &f, const QFontInfo &info)
+{
+    if (info.fixedPitch())
+        return true;
+    const QFontMetricsF fm(f);
+    const double w = fm.horizontalAdvance(QLatin1Char('W'));
+    for (const char c : {'i', 'l', '0', '.', ' '})
+        if (fm.horizontalAdvance(QLatin1Char(c)) != w)
+            return false;
+    return w > 0;
+}
+
 struct PenKey {
     std::uint32_t style;
     int width;
@@ -357,7 +372,7 @@ public:
         font.italic = f.italic();
         font.underline = f.underline();
         font.strikeOut = f.strikeOut();
-        font.fixedPitch = info.fixedPitch();
+        font.fixedPitch = monospaced(f, info);
         font.face = info.family();
 
         // Each UTF-16 unit's start along the baseline, from the font's advances scaled to the item's width.
@@ -376,7 +391,8 @@ public:
         const QPointF origin = m_matrix.map(p);
         const QRectF box = m_matrix.mapRect(QRectF(p.x(), p.y() - ti.ascent(), width, ti.ascent() + ti.descent()));
         const QRgb color = flatten(m_pen.color(), box);
-        if (m_run && m_run->font == font && m_run->color == color && escapement == 0 &&
+        const std::optional<QRectF> clip = m_clipEnabled && m_clip ? std::optional<QRectF>(clipArea()) : std::nullopt;
+        if (m_run && m_run->font == font && m_run->color == color && m_run->clip == clip && escapement == 0 &&
             std::fabs(m_run->origin.y() - origin.y()) < 0.01 &&
             std::fabs(m_run->origin.x() + m_run->starts.back() - origin.x()) < 0.5) {
             const double shift = m_run->starts.back();
@@ -386,7 +402,7 @@ public:
             m_run->box = m_run->box.united(box);
         } else {
             flushText();
-            m_run = TextRun{font, color, origin, text, starts, box};
+            m_run = TextRun{font, color, origin, text, starts, box, clip};
         }
         // The painter draws underline and strike-out lines itself after the text; the font carries them.
         m_decorations = (font.underline ? 1 : 0) + (font.strikeOut ? 1 : 0);
@@ -401,6 +417,7 @@ private:
         QString text;
         QVector<double> starts; // per unit, relative to the origin along the baseline, plus the end
         QRectF box;
+        std::optional<QRectF> clip; // the painter's clip, in device pixels
     };
 
     QRectF deviceArea() const { return QRectF(0, 0, m_size.width(), m_size.height()); }
@@ -630,7 +647,16 @@ private:
         for (int i = 0; i < dx.size(); ++i)
             dx[i] = px(run.starts[i + 1]) - px(run.starts[i]);
         const QRect box(toPoint(run.box.topLeft()), toPoint(run.box.bottomRight()) - QPoint(1, 1));
+        // A text that reaches past the painter's clip is cut by the reader, as the screen cuts it. The font
+        // and colour are chosen before the state is kept, so that bringing it back leaves them selected.
+        const bool cut = run.clip && !run.clip->contains(run.box);
+        if (cut) {
+            m_writer->saveDC();
+            m_writer->intersectClipRect(QRect(toPoint(run.clip->topLeft()), toPoint(run.clip->bottomRight()) - QPoint(1, 1)));
+        }
         m_writer->textOut(toPoint(run.origin), run.text, dx, box);
+        if (cut)
+            m_writer->restoreDC();
     }
 
     QSize m_size;

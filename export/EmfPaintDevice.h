@@ -2,8 +2,10 @@
 // A paint device that records what a QPainter draws on it as Enhanced Metafile vector records, so the
 // chart renderer that paints the window also produces the metafile export: fills as polygons, lines as
 // polylines, every text run as EMR_EXTTEXTOUTW with its font and colour, images as EMR_STRETCHDIBITS.
-// Drawing is clipped by the device itself (to the painter's clip rectangle and the image area), so a
-// reader without clipping support shows the same picture. Logical pixels are device pixels (96 per inch).
+// Shapes and images are clipped by the device itself (to the painter's clip rectangle and the image area), so
+// a reader without clipping support shows the same picture; a text that reaches past the painter's clip is
+// cut by the reader, between clip records that keep and restore the state. Logical pixels are device pixels
+// (96 per inch).
 #include "export/EmfWriter.h"
 
 #include <QByteArray>

@@ -234,6 +234,24 @@ void EmfWriter::setPolyFillMode(std::uint32_t mode)
     single(EMR_SETPOLYFILLMODE, mode);
 }
 
+void EmfWriter::saveDC()
+{
+    begin(EMR_SAVEDC);
+    end();
+}
+
+void EmfWriter::restoreDC()
+{
+    single(EMR_RESTOREDC, std::uint32_t(-1));
+}
+
+void EmfWriter::intersectClipRect(const QRect &r)
+{
+    begin(EMR_INTERSECTCLIPRECT);
+    i32(r.left()), i32(r.top()), i32(r.left() + r.width()), i32(r.top() + r.height());
+    end();
+}
+
 void EmfWriter::polyRecord(std::uint32_t type16, std::uint32_t type32, const QPolygon &points)
 {
     const bool small = fits16(points);

@@ -60,6 +60,12 @@ public:
     void setTextColor(QRgb color);
     void setPolyFillMode(std::uint32_t mode);
 
+    // The device context's state kept (EMR_SAVEDC) and the last kept state brought back (EMR_RESTOREDC).
+    void saveDC();
+    void restoreDC();
+    // Narrows the clip to r (EMR_INTERSECTCLIPRECT; its right and bottom edges are outside, as the format has it).
+    void intersectClipRect(const QRect &r);
+
     // Closed polygons drawn with the selected pen and filled with the selected brush.
     void polygon(const QPolygon &points);
     void polyPolygon(const QVector<QPolygon> &polygons);

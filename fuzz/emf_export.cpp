@@ -1,8 +1,8 @@
 // A chart built and styled from the input (as the drawing target does) exported as an Enhanced Metafile at a
 // size from the input, then read back by the project's own record parser: the file must parse, its header
 // give the picture's bounds and frame, every record decode, object handles stay inside the header's table,
-// every polygon and line lie inside the picture, and the text records carry every text the chart draws, in
-// the order it draws them.
+// every polygon, line and clip lie inside the picture, every kept state is brought back, and the text records
+// carry every text the chart draws, in the order it draws them.
 #include "FuzzChart.h"
 #include "FuzzEmf.h"
 
@@ -114,6 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // Points may touch the picture's far edges.
     const QRect area(0, 0, picture.width() + 1, picture.height() + 1);
     QString written;
+    int kept = 0; // states kept by EMR_SAVEDC and not yet brought back
     for (const tf::EmfRecord &r : doc.records) {
         try {
             fuzz::DecodeRecord(r);
@@ -146,10 +147,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                 for (qsizetype i = 0; i < p.size(); ++i)
                     CheckPoint(p[i], i + 1 < p.size() ? area : area.adjusted(-1, -1, 0, 0), r.type, picture);
             break;
+        case EMR_SAVEDC:
+            ++kept;
+            break;
+        case EMR_RESTOREDC:
+            FUZZ_CHECK(kept > 0 && r.i32(8) == -1, QStringLiteral("a state brought back that was not kept"));
+            --kept;
+            break;
+        case EMR_INTERSECTCLIPRECT:
+            // The clip of a text: inside the picture, and only while a state is kept.
+            FUZZ_CHECK(kept > 0, QStringLiteral("a clip outside a kept state"));
+            CheckPoint(QPoint(r.i32(8), r.i32(12)), area, r.type, picture);
+            CheckPoint(QPoint(r.i32(16), r.i32(20)), area, r.type, picture);
+            break;
         default:
             break;
         }
     }
+    FUZZ_CHECK(kept == 0, QStringLiteral("%1 kept states never brought back").arg(kept));
     FUZZ_CHECK(written == drawn, QStringLiteral("the metafile's texts\n%1\ndiffer from the texts drawn\n%2").arg(written, drawn));
     return 0;
 }

@@ -176,3 +176,163 @@ TEST(ChartText, NoSeriesOrNoVisibleSeriesMeansNoLegend)
         EXPECT_TRUE(r.image == plain.image) << withHiddenSeries;
     }
 }
+
+namespace {
+
+struct LegendCase {
+    const char *name;
+    TLegendAlignment alignment;
+    QSize size;
+    bool longTitles;
+    bool allShown; // every series keeps an entry of its own
+};
+TF_PRINT_CASE_AS_NAME(LegendCase)
+
+class LegendRoom : public ::testing::TestWithParam<LegendCase> {};
+
+// Thirteen series with the chart's border and shadow on, their titles long or short.
+void addThirteen(TChart &c, bool longTitles)
+{
+    c.Shadow.Visible = true;
+    c.Border.Visible = true;
+    for (int k = 0; k < 13; ++k)
+        addBars(c, {{0, 1.0 + k}, {10, 2}},
+                longTitles ? QStringLiteral("第%1ロット 外径測定値（検査工程B・恒温室）").arg(k + 1)
+                           : QStringLiteral("L%1").arg(k + 1));
+}
+
+} // namespace
+
+// Whatever the number of series and the room, the legend stays inside the panel's margins: more columns or
+// rows where they fit, else fewer entries and a last one that counts the rest.
+TEST_P(LegendRoom, StaysInsideThePanelAndCountsTheSeriesWithoutRoom)
+{
+    const LegendCase &k = GetParam();
+    TChart c, without;
+    addThirteen(c, k.longTitles);
+    addThirteen(without, k.longTitles);
+    c.Legend.Alignment = k.alignment;
+    without.Legend.Visible = false;
+    const Rendered r = render(c, k.size), plain = render(without, k.size);
+    const QRect inner = r.layout.textClip;
+    ASSERT_FALSE(r.layout.legendEntries.isEmpty());
+    EXPECT_TRUE(inner.contains(r.layout.legend)) << "legend " << r.layout.legend.x() << "," << r.layout.legend.y() << " "
+                                                 << r.layout.legend.width() << "x" << r.layout.legend.height();
+    for (const auto &e : r.layout.legendEntries) {
+        EXPECT_TRUE(r.layout.legend.contains(e.text)) << e.series;
+        EXPECT_TRUE(e.swatch.isNull() || r.layout.legend.contains(e.swatch)) << e.series;
+    }
+    const auto &last = r.layout.legendEntries.back();
+    if (k.allShown) {
+        EXPECT_EQ(r.layout.legendEntries.size(), 13);
+        EXPECT_EQ(last.series, 12);
+    } else {
+        ASSERT_EQ(last.series, -1);
+        EXPECT_EQ(last.others + r.layout.legendEntries.size() - 1, 13) << "every series counted once";
+        EXPECT_EQ(LegendOthersText(last.others), QStringLiteral("…他 %1 系列").arg(last.others));
+        for (qsizetype i = 0; i + 1 < r.layout.legendEntries.size(); ++i)
+            EXPECT_EQ(r.layout.legendEntries[i].series, i) << "the first series keep their entries";
+        // The closing entry is drawn: its text leaves ink in its box.
+        const QImage box = r.image.copy(last.text);
+        int ink = 0;
+        for (int y = 0; y < box.height(); ++y)
+            for (int x = 0; x < box.width(); ++x)
+                ink += qGray(box.pixel(x, y)) < 128;
+        EXPECT_GT(ink, 10);
+    }
+    // Margins, border and shadow strip are as they are without a legend (but for the pixel next to the room,
+    // which the smoothing of axis labels that stand at its edge may touch).
+    const QRect touched = inner.adjusted(-1, -1, 1, 1);
+    int differ = 0;
+    QPoint first;
+    for (int y = 0; y < k.size.height(); ++y)
+        for (int x = 0; x < k.size.width(); ++x)
+            if (!touched.contains(x, y) && r.image.pixel(x, y) != plain.image.pixel(x, y) && !differ++)
+                first = QPoint(x, y);
+    EXPECT_EQ(differ, 0) << "first at " << first.x() << "," << first.y();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ChartText, LegendRoom,
+    ::testing::Values(LegendCase{"RightNarrowLong", laRight, QSize(360, 240), true, false},
+                      LegendCase{"LeftNarrowLong", laLeft, QSize(360, 240), true, false},
+                      LegendCase{"TopNarrowLong", laTop, QSize(360, 240), true, false},
+                      LegendCase{"BottomNarrowLong", laBottom, QSize(360, 240), true, false},
+                      LegendCase{"RightDesignSizeLong", laRight, QSize(621, 512), true, true},
+                      LegendCase{"RightLowShortInColumns", laRight, QSize(621, 200), false, true},
+                      LegendCase{"BottomWideShortInRows", laBottom, QSize(900, 300), false, true}),
+    tftest::CaseName());
+
+namespace {
+
+struct AxisTitleCase {
+    const char *name;
+    QSize size;
+    int fontSize;
+    QString caption;
+};
+TF_PRINT_CASE_AS_NAME(AxisTitleCase)
+
+class AxisTitleRoom : public ::testing::TestWithParam<AxisTitleCase> {};
+
+} // namespace
+
+// Axis titles stand centred on the plot inside the axes' room, shortened when too long: they never reach the
+// title block, the legend, the margins, the border, the shadow or each other.
+TEST_P(AxisTitleRoom, StayInTheAxesRoomCentredOnThePlot)
+{
+    const AxisTitleCase &k = GetParam();
+    const auto chartWith = [&](TChart &c, const QString &caption) {
+        c.Shadow.Visible = true;
+        c.Border.Visible = true;
+        c.Title.Text.Clear();
+        c.Title.Text.Add(QStringLiteral("タイトル"));
+        c.SubTitle.Text.Add(QStringLiteral("列0: 平均=  15.60"));
+        for (TChartAxis *axis : {&c.BottomAxis, &c.LeftAxis}) {
+            axis->Title.Caption = caption;
+            axis->Title.Font.Size = k.fontSize;
+        }
+        addBars(c, {{0, 1}, {10, 2}}, QStringLiteral("a"));
+    };
+    TChart titled, blank;
+    chartWith(titled, k.caption);
+    chartWith(blank, QStringLiteral(" "));
+    const Rendered a = render(titled, k.size), b = render(blank, k.size);
+    const ChartLayout &l = a.layout;
+    ASSERT_EQ(l.plot, b.layout.plot) << "a blank title takes the same room";
+    const QRect room = l.axisTitleClip;
+    int differ = 0;
+    for (int y = 0; y < k.size.height(); ++y)
+        for (int x = 0; x < k.size.width(); ++x)
+            differ += !room.contains(x, y) && a.image.pixel(x, y) != b.image.pixel(x, y);
+    EXPECT_EQ(differ, 0) << "ink outside the axes' room";
+    EXPECT_GT(room.top(), l.subTitleBlock.bottom()) << "the room lies below the text blocks";
+    EXPECT_FALSE(l.bottomTitle.intersects(l.leftTitle)) << "the titles meet in the corner";
+    // A title that fits stands whole and centred on the plot; a longer one shows its start and an ellipsis.
+    const struct {
+        const char *which;
+        QRect box;
+        QString shown;
+        int along, plotCentre, boxCentre;
+    } titles[] = {{"bottom", l.bottomTitle, l.bottomTitleText, room.width(), l.plot.center().x(), l.bottomTitle.center().x()},
+                  {"left", l.leftTitle, l.leftTitleText, room.height(), l.plot.center().y(), l.leftTitle.center().y()}};
+    const int captionWidth = QFontMetrics(ChartFont(titled.BottomAxis.Title.Font)).horizontalAdvance(k.caption);
+    for (const auto &t : titles) {
+        EXPECT_TRUE(room.contains(t.box)) << t.which;
+        if (captionWidth <= t.along) {
+            EXPECT_EQ(t.shown, k.caption) << t.which;
+            EXPECT_NEAR(t.boxCentre, t.plotCentre, 1) << t.which << ": centred on the plot";
+        } else {
+            ASSERT_TRUE(t.shown.endsWith(u'…')) << t.which << ": " << t.shown.toStdString();
+            EXPECT_TRUE(k.caption.startsWith(t.shown.chopped(1))) << t.which << ": " << t.shown.toStdString();
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ChartText, AxisTitleRoom,
+    ::testing::Values(AxisTitleCase{"ShortAtDesignSize", QSize(621, 512), 8, QStringLiteral("外径 [mm]")},
+                      AxisTitleCase{"LongOnANarrowChart", QSize(300, 260), 10,
+                                    QStringLiteral("軸受外径の測定値（恒温室・三次元測定機・第二検査工程）[mm]")},
+                      AxisTitleCase{"LargeFont", QSize(360, 300), 40, QStringLiteral("個数")}),
+    tftest::CaseName());

@@ -394,3 +394,69 @@ TEST(EmfStream, AnEmptyChartAtTheSmallestSizeIsAWholeMetafile)
 }
 
 } // namespace
+
+// A reader without the statistics face puts another in its place by the font record's pitch and family: the
+// monospaced face is marked fixed pitch and modern, so its columns stay aligned; the title's face is not.
+TEST(EmfStream, MonospacedFacesAreMarkedFixedPitchAndModern)
+{
+    TChart c;
+    fillSample(c);
+    const tf::EmfDocument doc = exportSample(c);
+    const QString statistics = QFontInfo(tf::ChartFont(c.SubTitle.Font)).family();
+    const QString title = QFontInfo(tf::ChartFont(c.Title.Font)).family();
+    ASSERT_NE(statistics, title);
+    std::set<QString> seen;
+    for (const auto &r : doc.records) {
+        if (r.type != EMR_EXTCREATEFONTINDIRECTW)
+            continue;
+        const tf::EmfFont f = tf::ReadFontRecord(r);
+        const int pitchAndFamily = quint8(r.bytes[12 + 27]); // lfPitchAndFamily of the LOGFONTW after the handle
+        if (f.face == statistics) {
+            EXPECT_EQ(pitchAndFamily, 0x31) << "FIXED_PITCH | FF_MODERN";
+            EXPECT_TRUE(f.fixedPitch);
+        } else if (f.face == title) {
+            EXPECT_EQ(pitchAndFamily & 3, 0) << "the title's face keeps the default pitch";
+        }
+        seen.insert(f.face);
+    }
+    EXPECT_TRUE(seen.count(statistics) && seen.count(title));
+}
+
+// A text that reaches past its clip sits between records that keep the state, narrow the clip to the
+// panel's margin and bring the state back; texts inside their room have none.
+TEST(EmfStream, OnlyTextsTooLongForThePanelAreCutByClipRecords)
+{
+    TChart c;
+    fillSample(c);
+    const QString longTitle = QStringLiteral("とても長いタイトル").repeated(12);
+    c.Title.Text.Clear();
+    c.Title.Text.Add(longTitle);
+    const tf::ChartLayout l = tf::LayoutChart(c, kSize);
+    const tf::EmfDocument doc = exportSample(c);
+    int depth = 0, cutTexts = 0;
+    QRect clip;
+    for (const auto &r : doc.records) {
+        if (r.type == EMR_SAVEDC) {
+            ++depth;
+        } else if (r.type == EMR_RESTOREDC) {
+            EXPECT_EQ(r.i32(8), -1);
+            --depth;
+            EXPECT_GE(depth, 0);
+            clip = QRect();
+        } else if (r.type == EMR_INTERSECTCLIPRECT) {
+            EXPECT_EQ(depth, 1);
+            clip = QRect(QPoint(r.i32(8), r.i32(12)), QPoint(r.i32(16) - 1, r.i32(20) - 1)); // right, bottom outside
+        } else if (r.type == EMR_EXTTEXTOUTW) {
+            const tf::EmfText t = tf::ReadTextRecord(r);
+            if (depth > 0) {
+                ++cutTexts;
+                EXPECT_EQ(clip, l.textClip);
+                EXPECT_TRUE(longTitle.startsWith(t.text)) << t.text.toStdString();
+            } else {
+                EXPECT_FALSE(longTitle.startsWith(t.text) && !t.text.isEmpty()) << "the long title without a clip";
+            }
+        }
+    }
+    EXPECT_EQ(depth, 0);
+    EXPECT_EQ(cutTexts, 1);
+}

@@ -228,3 +228,105 @@ INSTANTIATE_TEST_SUITE_P(Sizes, PdfPage,
                          tftest::CaseName());
 
 } // namespace
+
+namespace {
+
+// A narrow chart whose texts are all too long for it, with border and shadow: a long title, long statistics
+// lines, long axis titles and thirteen series with long titles.
+void fillCrowded(TChart &c)
+{
+    tf::RegisterChartFontSubstitutions();
+    c.Shadow.Visible = true;
+    c.Border.Visible = true;
+    c.Title.Text.Clear();
+    c.Title.Text.Add(QStringLiteral("軸受外径の分布（第一ロットから第十三ロットまで、恒温室で測定）"));
+    for (int k = 0; k < 13; ++k) {
+        auto *s = charttest::addBars(c, {}, QStringLiteral("第%1ロット 外径測定値（検査工程B）").arg(k + 1));
+        for (int j = 0; j < 8; ++j)
+            s->AddXY(j * 2.0, (j * 5 + k * 3) % 7 + 1, QString(), AutoColor);
+        c.SubTitle.Text.Add(QStringLiteral("%1: 平均=  15.60  標準偏差= 11.95  最大値=  31.00  最小値=   3.00")
+                                .arg(QStringLiteral("第%1ロット").arg(k + 1), 8));
+    }
+    c.BottomAxis.Title.Caption = QStringLiteral("外径の測定値（三次元測定機・第二検査工程・恒温室）[mm]");
+    c.LeftAxis.Title.Caption = QStringLiteral("個数（第一ロットから第十三ロットまでの合計）");
+}
+
+int inkIn(const QImage &img, const QRect &area)
+{
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            n += qGray(img.pixel(x, y)) < 128;
+    return n;
+}
+
+struct EdgeCase {
+    const char *name;
+    QImage (*read)(TChart &c, QSize size);
+};
+TF_PRINT_CASE_AS_NAME(EdgeCase)
+
+class EdgeReadBack : public testing::TestWithParam<EdgeCase> {};
+
+// Read back by other programs, a text too long for the panel is cut where the bitmap cuts it, at the panel's
+// inner margin: nothing of it reaches the margin, the border, the shadow or past the picture, and it runs up
+// to the margin as in the bitmap.
+TEST_P(EdgeReadBack, LongTextsAreCutAtThePanelsMarginAsInTheBitmap)
+{
+    TChart c;
+    fillCrowded(c);
+    const QSize size(360, 480);
+    const QImage bitmap = tf::ExportImage(c, size);
+    const tf::ChartLayout l = tf::LayoutChart(c, size);
+    const QImage read = GetParam().read(c, size);
+    ASSERT_EQ(read.size(), size);
+
+    // Outside the margin every pixel is the bitmap's, but along the lines of border and shadow, which each
+    // reader smooths in its own way, and next to the room, where a reader may place a text standing at its
+    // edge a pixel apart.
+    const QRect shadow = l.panel.translated(c.Shadow.HorizSize.get(), c.Shadow.VertSize.get());
+    const auto onEdge = [&](int x, int y) {
+        for (const QRect &r : {l.panel, shadow})
+            if (std::abs(x - r.left()) <= 1 || std::abs(x - r.right()) <= 1 || std::abs(y - r.top()) <= 1 ||
+                std::abs(y - r.bottom()) <= 1)
+                return true;
+        return false;
+    };
+    int differ = 0;
+    QString where;
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x) {
+            if (l.textClip.adjusted(-1, -1, 1, 1).contains(x, y) || onEdge(x, y))
+                continue;
+            const QRgb a = bitmap.pixel(x, y), b = read.pixel(x, y);
+            if (std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))}) > 96 &&
+                differ++ < 5)
+                where += QStringLiteral(" (%1, %2: %3 read as %4)").arg(x).arg(y).arg(a, 0, 16).arg(b, 0, 16);
+        }
+    EXPECT_EQ(differ, 0) << "pixels beyond the panel's margin that the bitmap does not have:" << where.toStdString();
+
+    // The title and every statistics line run up to the margin in both.
+    const QVector<tf::ChartLayout::TextLine> lines = l.titleLines + l.subTitleLines;
+    ASSERT_GE(lines.size(), 2);
+    for (const auto &line : lines) {
+        const QRect edge(l.textClip.right() - 9, line.rect.top(), 10, line.rect.height());
+        if (!l.textClip.contains(edge))
+            continue; // a line that the panel's bottom cuts
+        EXPECT_GT(inkIn(bitmap, edge), 0) << line.text.toStdString();
+        EXPECT_GT(inkIn(read, edge), 0) << line.text.toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Readers, EdgeReadBack,
+    testing::Values(EdgeCase{"MetafileThroughLibemf2svgAndLibrsvg",
+                             [](TChart &c, QSize size) {
+                                 return readWithLibrsvg(
+                                     tf::ConvertEmfToSvg(tf::ExportEmf(c, size, tf::EmfReference::at96Dpi())), size);
+                             }},
+                    EdgeCase{"SvgThroughQtSvg", [](TChart &c, QSize size) { return renderSvg(tf::ExportSvg(c, size), size); }},
+                    EdgeCase{"SvgThroughLibrsvg",
+                             [](TChart &c, QSize size) { return readWithLibrsvg(tf::ExportSvg(c, size), size); }}),
+    tftest::CaseName());
+
+} // namespace

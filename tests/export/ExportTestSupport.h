@@ -11,7 +11,10 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QSvgRenderer>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -62,6 +65,31 @@ inline QImage readWithLibemf2svg(const QByteArray &emf, QSize size, QSize *svgSi
         ADD_FAILURE() << "libemf2svg refused the metafile: " << e.message().toStdString();
     }
     return renderSvg(svg, size, svgSize);
+}
+
+// An SVG as librsvg (rsvg-convert) draws it, on white, one unit a pixel: unlike Qt SVG it honours clip
+// paths, which libemf2svg writes for the metafile's clip records. The root's size becomes `size` (no view box,
+// so nothing is scaled: libemf2svg gives the inclusive bounds' difference as the size).
+inline QImage readWithLibrsvg(QByteArray svg, QSize size)
+{
+    static const QRegularExpression rootSize(QStringLiteral("(<svg[^>]*?)\\s(width|height)=\"[^\"]*\""));
+    for (int i = 0; i < 2; ++i)
+        svg = QString::fromUtf8(svg).replace(rootSize, QStringLiteral("\\1")).toUtf8();
+    svg.replace("<svg", QStringLiteral("<svg width=\"%1\" height=\"%2\"").arg(size.width()).arg(size.height()).toUtf8());
+    QTemporaryDir dir;
+    QFile in(dir.filePath(QStringLiteral("in.svg")));
+    EXPECT_TRUE(in.open(QIODevice::WriteOnly) && in.write(svg) == svg.size());
+    in.close();
+    const QString out = dir.filePath(QStringLiteral("out.png"));
+    QProcess rsvg;
+    rsvg.start(QStringLiteral("rsvg-convert"),
+               {QStringLiteral("--background-color"), QStringLiteral("white"), QStringLiteral("--output"), out, in.fileName()});
+    if (!rsvg.waitForFinished(60000) || rsvg.exitStatus() != QProcess::NormalExit || rsvg.exitCode() != 0) {
+        ADD_FAILURE() << "rsvg-convert (librsvg2-bin) did not draw the SVG: " << rsvg.errorString().toStdString() << " "
+                      << rsvg.readAllStandardError().toStdString();
+        return QImage();
+    }
+    return QImage(out).convertToFormat(QImage::Format_RGB32);
 }
 
 // tools/check-emf-readers.sh opens the exports of a chart in other programs: with TF_WRITE_EXPORT_DIR set,
