@@ -1,6 +1,7 @@
 #include "app/ExportTargets.h"
 
 #include "engine/Error.h"
+#include "engine/SystemReason.h"
 #include "intake/FileWriting.h"
 
 #include <QClipboard>
@@ -9,7 +10,6 @@
 #include <QMimeData>
 
 #include <cerrno>
-#include <cstring>
 #include <memory>
 
 namespace tf {
@@ -22,11 +22,6 @@ ClipboardHook &clipboardHook()
     return hook;
 }
 
-QString systemReason(int err)
-{
-    return QString::fromLocal8Bit(std::strerror(err));
-}
-
 } // namespace
 
 void WriteExportFile(const QString &path, const QByteArray &bytes)
@@ -35,9 +30,7 @@ void WriteExportFile(const QString &path, const QByteArray &bytes)
     // A file marked read-only is not replaced, as its owner asked (a rename would otherwise replace it).
     if (info.exists() && info.isFile() &&
         !(info.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther)))
-        throw Error(CannotCreateFileMessage(path, systemReason(EACCES)));
-    if (info.isDir())
-        throw Error(CannotCreateFileMessage(path, systemReason(EISDIR)));
+        throw Error(CannotCreateFileMessage(path, SystemReason(EACCES)));
     ReplaceFileWhole(path, bytes);
 }
 

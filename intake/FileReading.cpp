@@ -3,6 +3,7 @@
 #include "engine/Error.h"
 #include "engine/LargeArray.h"
 #include "engine/Parallel.h"
+#include "engine/SystemReason.h"
 #include "intake/Decoding.h"
 
 #include <QFile>
@@ -10,7 +11,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <new>
 #include <sys/stat.h>
@@ -46,7 +46,7 @@ QString fullPathOf(const QString &path) { return path.isEmpty() ? path : QFileIn
 Error CannotOpenError(const QString &path, int err)
 {
     return Error(QStringLiteral("ファイル ") + fullPathOf(path) + QStringLiteral(" は開けません。 ")
-                 + QString::fromLocal8Bit(std::strerror(err)) + u' ');
+                 + SystemReason(err) + u' ');
 }
 
 QByteArray ReadFileBytes(const QString &path, const ReadProgress &progress)

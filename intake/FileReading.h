@@ -12,7 +12,7 @@ namespace tf {
 // Told how far a read has come, from 0 to 1.
 using ReadProgress = std::function<void(double)>;
 
-// The open error: "ファイル <full path> は開けません。 <reason of errno err> ".
+// The open error: "ファイル <full path> は開けません。 <reason of errno err> ", the reason in Japanese.
 Error CannotOpenError(const QString &path, int err);
 
 // Reads a whole file once, read-only. Throws tf::Error "ファイル <path> は開けません。 <reason> "

@@ -2,6 +2,7 @@
 
 #include "engine/Error.h"
 #include "engine/NumberText.h"
+#include "engine/SystemReason.h"
 #include "intake/FileWriting.h"
 #include "intake/TextRules.h"
 
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <unistd.h>
 
 namespace tf {
@@ -126,10 +128,14 @@ TMemIniFile::TMemIniFile(const TIniLocation &location, bool caseSensitive)
 void TMemIniFile::UpdateFile()
 {
     const QByteArray bytes = m_doc.Serialize();
-    if (m_createFolder && !m_path.isEmpty())
-        QDir().mkpath(QFileInfo(m_path).absolutePath());
+    // The user's settings folder may be missing on a first start; when it cannot be made, that is the
+    // cause the user is told, not the file's absence that follows from it.
+    if (m_createFolder && !m_path.isEmpty()) {
+        if (const int err = MakeFolders(QFileInfo(m_path).absolutePath()))
+            throw Error(CannotCreateFileMessage(m_path, SystemReason(err)));
+    }
     if (m_path.isEmpty() || QFileInfo(m_path).isDir())
-        throw Error(CannotCreateFileMessage(m_path, QStringLiteral("Is a directory")));
+        throw Error(CannotCreateFileMessage(m_path, SystemReason(EISDIR)));
     // Written beside the old file and renamed over it: a crash, a kill or a full disk leaves the old
     // file whole instead of a cut one.
     ReplaceFileWhole(m_path, bytes);

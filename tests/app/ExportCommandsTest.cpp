@@ -15,7 +15,6 @@
 #include <QToolButton>
 
 #include <cerrno>
-#include <cstring>
 #include <functional>
 
 namespace {
@@ -137,7 +136,7 @@ TEST_P(ExportRefused, ReportsTheFullPathAndTheReasonAndLeavesTheDiskAsItWas)
     for (QToolButton *button : {form->SaveEMFBtn, form->SaveBmpBtn}) {
         button->click();
         const QString expected = QStringLiteral("ファイル \"%1\" を作成できません。%2")
-                                     .arg(answer, QString::fromLocal8Bit(std::strerror(uc.err)));
+                                     .arg(answer, tf::SystemReason(uc.err));
         EXPECT_EQ(TakeErrorText(), tf::ErrorReportText(expected));
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
@@ -253,7 +252,7 @@ TEST_P(ExportOnAFullDisk, EverySaveIsRefusedAndTheOldFileStaysByteForByte)
         answer = QDir(folder).filePath(QString::fromLatin1(name));
         save();
         EXPECT_EQ(TakeErrorText(), tf::ErrorReportText(tf::CannotCreateFileMessage(
-                                       answer, QString::fromLocal8Bit(std::strerror(disk.Errno())))))
+                                       answer, tf::SystemReason(disk.Errno()))))
             << name;
         EXPECT_TRUE(Read(answer) == old) << name << " was changed";
     }

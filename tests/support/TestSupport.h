@@ -5,8 +5,9 @@
 #include <QString>
 #include <QStringList>
 
+#include "engine/SystemReason.h"
+
 #include <cstdint>
-#include <cstring>
 #include <ostream>
 #include <string>
 
@@ -45,7 +46,7 @@ inline QString fixture(const char *name) { return QStringLiteral(TF_FIXTURES_DIR
 inline QString cannotOpen(const QString &path, int err)
 {
     return QStringLiteral("ファイル ") + path + QStringLiteral(" は開けません。 ")
-        + QString::fromLocal8Bit(std::strerror(err)) + u' ';
+        + tf::SystemReason(err) + u' ';
 }
 
 // Names parametrized cases after the case's `name` member, so test names stay readable and stable.

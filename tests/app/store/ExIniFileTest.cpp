@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
+#include <cerrno>
 #include <sys/stat.h>
 
 #include "app/store/ExIniFile.h"
@@ -376,6 +377,23 @@ TEST_F(ExIniFileInstalled, SettingsGoToTheUserFolder)
     TExIniFile again;
     again.Loaded();
     EXPECT_EQ(again.ReadInteger(QStringLiteral("FORM"), QStringLiteral("DPI"), 0), 2);
+}
+
+TEST_F(ExIniFileInstalled, AUserFolderThatCannotBeMadeIsTheReasonGiven)
+{
+    // The configuration folder is a plain file: the settings folder inside it cannot be made.
+    ASSERT_TRUE(QDir(dir.filePath(QStringLiteral("config"))).removeRecursively());
+    WriteBytes(dir.filePath(QStringLiteral("config")), "not a folder");
+    TExIniFile ini;
+    ini.Loaded();
+    try {
+        ini.WriteInteger(QStringLiteral("FORM"), QStringLiteral("DPI"), 2);
+        ADD_FAILURE() << "no error";
+    } catch (const Error &e) {
+        EXPECT_EQ(e.message(), QStringLiteral("ファイル \"") + UserFile() + QStringLiteral("\" を作成できません。")
+                                   + SystemReason(ENOTDIR));
+    }
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("FORM"), QStringLiteral("DPI"), 0), 2);
 }
 
 TEST(ExIniFileLocation, FileBesideAReadOnlyExecutableIsReadFirstAndTheUsersValuesWin)

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <cstring>
 #include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -111,7 +110,7 @@ TEST_P(SettingsOnAFullDisk, AWriteIsRefusedAndTheFileStaysByteForByte)
         ini.WriteString(QStringLiteral("Style"), QStringLiteral("Name"), QStringLiteral("Auric"));
         ADD_FAILURE() << "the write was not refused";
     } catch (const Error &e) {
-        EXPECT_EQ(e.message(), CannotCreateFileMessage(Bin(), QString::fromLocal8Bit(std::strerror(disk.Errno()))));
+        EXPECT_EQ(e.message(), CannotCreateFileMessage(Bin(), SystemReason(disk.Errno())));
     }
     EXPECT_TRUE(ReadBytes(Bin()) == before) << "the settings file changed";
     EXPECT_TRUE(ReadBytes(Bin()).endsWith("[Style]\r\nName=Glow\r\n\r\n"));
