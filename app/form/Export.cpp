@@ -34,11 +34,13 @@ void TForm1::CopyEMFBtnClick()
     const QSize size = ImageArea(Chart1);
     const QByteArray emf = tf::ExportEmf(Chart1->chart(), size, ScreenOf(Chart1));
     auto *data = new QMimeData;
+    // First the flavour LibreOffice reads metafiles from; it reads none under the image/ names.
+    data->setData(QStringLiteral("application/x-openoffice-emf;windows_formatname=\"Image EMF\""), emf);
     data->setData(QStringLiteral("image/emf"), emf);
     data->setData(QStringLiteral("image/x-emf"), emf);
-    // Programs here that read no metafile take the same chart as SVG or PNG from the same copy.
+    // Programs here that read no metafile (Inkscape) take the same chart as SVG. No PNG: Writer prefers
+    // any PNG offered to a metafile and would paste a bitmap; the bitmap copy offers one.
     data->setData(QStringLiteral("image/svg+xml"), tf::ExportSvg(Chart1->chart(), size));
-    data->setData(QStringLiteral("image/png"), tf::ExportPng(Chart1->chart(), size));
     tf::PlaceOnClipboard(data);
 }
 

@@ -1,20 +1,26 @@
 #include "WindowFixture.h"
 
 #include "app/ExportTargets.h"
+#include "chart/ChartRenderer.h"
 #include "export/EmfReader.h"
 #include "tests/support/FullDisk.h"
 
 #include <QAction>
 #include <QClipboard>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMimeData>
 #include <QSplitter>
+#include <QSvgRenderer>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolButton>
 
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <functional>
 
 namespace {
@@ -150,19 +156,68 @@ INSTANTIATE_TEST_SUITE_P(
                     UnwritableCase{"ReadOnlyExistingFile", "locked.emf", EACCES}),
     tftest::CaseName());
 
-TEST_F(ExportTest, CopyEmfReplacesTheClipboardWithTheMetafileSvgAndPng)
+TEST_F(ExportTest, CopyEmfReplacesTheClipboardWithTheMetafileFirstThenSvg)
 {
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     form->CopyEMFBtn->click();
     EXPECT_EQ(TakeErrorText(), QString());
     const QMimeData *m = QGuiApplication::clipboard()->mimeData();
     ASSERT_TRUE(m);
-    for (const char *f : {"image/emf", "image/x-emf", "image/svg+xml", "image/png"})
-        EXPECT_TRUE(m->hasFormat(QLatin1String(f))) << f;
+    // LibreOffice pastes a vector picture only from its own metafile flavour, and only while no PNG is
+    // offered beside it.
+    const QString office = QStringLiteral("application/x-openoffice-emf;windows_formatname=\"Image EMF\"");
+    EXPECT_EQ(m->formats(), (QStringList{office, QStringLiteral("image/emf"), QStringLiteral("image/x-emf"),
+                                         QStringLiteral("image/svg+xml")}));
     EXPECT_FALSE(m->hasText()) << "the text copied before is gone";
     EXPECT_EQ(EmfSize(m->data(QStringLiteral("image/emf"))), ChartSize());
     EXPECT_EQ(m->data(QStringLiteral("image/x-emf")), m->data(QStringLiteral("image/emf")));
-    EXPECT_EQ(QImage::fromData(m->data(QStringLiteral("image/png")), "PNG").size(), ChartSize());
+    EXPECT_EQ(m->data(office), m->data(QStringLiteral("image/emf")));
+    QSvgRenderer svg(m->data(QStringLiteral("image/svg+xml")));
+    EXPECT_TRUE(svg.isValid());
+    EXPECT_EQ(svg.defaultSize(), ChartSize());
+}
+
+// The copied chart's formats, each telling the log which one a pasting program asks for.
+class RecordingMimeData : public QMimeData {
+public:
+    explicit RecordingMimeData(const QMimeData &copied, const QStringList &only)
+    {
+        for (const QString &format : only.isEmpty() ? copied.formats() : only)
+            setData(format, copied.data(format));
+    }
+
+protected:
+    QVariant retrieveData(const QString &format, QMetaType type) const override
+    {
+        std::fprintf(stderr, "paste took: %s\n", qPrintable(format));
+        std::fflush(stderr);
+        return QMimeData::retrieveData(format, type);
+    }
+};
+
+// For tools/check-paste.sh, under a display server: copies the chart as the EMF button does and stays
+// the clipboard's owner, logging every format a program takes, until the file TF_HOLD_COPIED_CHART names
+// (written once the chart is on the clipboard) is removed.
+TEST_F(ExportTest, HoldsTheCopiedChartForAPasteCheck)
+{
+    const QString flag = qEnvironmentVariable("TF_HOLD_COPIED_CHART");
+    if (flag.isEmpty())
+        GTEST_SKIP() << "set TF_HOLD_COPIED_CHART to a file name to hold a copied chart";
+    tf::RegisterChartFontSubstitutions();
+    form->CopyEMFBtn->click();
+    ASSERT_EQ(TakeErrorText(), QString());
+    const QMimeData *copied = QGuiApplication::clipboard()->mimeData();
+    ASSERT_TRUE(copied);
+    const QStringList only = qEnvironmentVariable("TF_PASTE_FORMATS").split(u'|', Qt::SkipEmptyParts);
+    QGuiApplication::clipboard()->setMimeData(new RecordingMimeData(*copied, only));
+    {
+        QFile ready(flag);
+        ASSERT_TRUE(ready.open(QIODevice::WriteOnly));
+    }
+    QDeadlineTimer deadline(std::chrono::minutes(10));
+    while (QFile::exists(flag) && !deadline.hasExpired())
+        QTest::qWait(100);
+    EXPECT_FALSE(QFile::exists(flag)) << "the paste check did not end";
 }
 
 TEST_F(ExportTest, CopyBmpPutsTheChartImageOnTheClipboard)
