@@ -74,8 +74,11 @@ TBaseFolders SystemBaseFolders()
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (config.isEmpty() || !QDir::isAbsolutePath(config))
         config = QDir::homePath() + QStringLiteral("/.config");
-    return TBaseFolders{QStringLiteral("/etc"), QCoreApplication::applicationDirPath(), config,
-                        QFileInfo(QCoreApplication::applicationFilePath()).fileName()};
+    const QString application = QCoreApplication::applicationDirPath();
+    // An installed program has its menu entry in the data folder beside its own folder.
+    const bool installed = QFileInfo::exists(application + QStringLiteral("/" TF_INSTALLED_MARK));
+    return TBaseFolders{QStringLiteral("/etc"), application, config,
+                        QFileInfo(QCoreApplication::applicationFilePath()).fileName(), installed};
 }
 
 void SetBaseFoldersOverride(std::optional<TBaseFolders> folders)
@@ -91,8 +94,9 @@ TBaseFolders CurrentBaseFolders()
 TIniLocation ApplicationIniLocation(const TBaseFolders &folders, const QString &name)
 {
     const QString beside = WithSeparator(folders.application) + name;
-    // An installed program sits in a folder its user cannot write; its settings go to the user's folder.
-    if (name.isEmpty() || FolderWritable(folders.application))
+    // An installed program keeps its settings in the user's folder, also when run by one who could write
+    // into its system folder (root); a build folder or a portable copy keeps them beside itself.
+    if (name.isEmpty() || (!folders.installed && FolderWritable(folders.application)))
         return TIniLocation{beside, QString()};
     const QString user = WithSeparator(folders.appData) + QFileInfo(folders.executableName).completeBaseName()
                          + u'/' + name;

@@ -27,6 +27,7 @@ struct TBaseFolders {
     QString application;    // the executable's folder
     QString appData;        // the user's configuration folder ($XDG_CONFIG_HOME, else ~/.config)
     QString executableName; // without folder
+    bool installed = false; // the program was installed with its menu entry (under /usr, say)
 };
 TBaseFolders SystemBaseFolders();
 // Tests point the store at folders of their own; nullopt goes back to the system's.
@@ -34,8 +35,8 @@ void SetBaseFoldersOverride(std::optional<TBaseFolders> folders);
 TBaseFolders CurrentBaseFolders();
 
 // Where a file named without a folder lives for bdApplication. Beside the executable when that folder
-// can be written; otherwise in <appData>/<executable>/, read after a file beside the executable (if
-// any) so that the user's values win over the ones shipped there.
+// can be written and the program is not an installed one; otherwise in <appData>/<executable>/, read
+// after a file beside the executable (if any) so that the user's values win over the ones shipped there.
 struct TIniLocation {
     QString path;        // where the file is written
     QString defaultPath; // read first when not empty; path's own values win

@@ -408,6 +408,16 @@ TEST(ExIniFileLocation, FileBesideAReadOnlyExecutableIsReadFirstAndTheUsersValue
     EXPECT_FALSE(ini.Document().Modified());
 }
 
+TEST_F(ExIniFileTest, AnInstalledProgramKeepsItsSettingsInTheUsersFolderEvenWhereItCouldWrite)
+{
+    // Root can write into /usr/bin; the settings still go to the user's folder, not into the system's.
+    TBaseFolders folders = Folders();
+    folders.installed = true;
+    const TIniLocation location = ApplicationIniLocation(folders, QStringLiteral("tallyfold.ini"));
+    EXPECT_EQ(location.path, dir.filePath(QStringLiteral("config/tallyfold/tallyfold.ini")));
+    EXPECT_TRUE(location.createFolder);
+}
+
 TEST_F(ExIniFileTest, WritableExecutableFolderKeepsTheFileBesideIt)
 {
     const TIniLocation location = ApplicationIniLocation(Folders(), QStringLiteral("tallyfold.ini"));
