@@ -2,6 +2,7 @@
 
 #include "engine/Build.h"
 #include "engine/Error.h"
+#include "engine/FileMapping.h"
 #include "intake/TextRules.h"
 
 #include <QElapsedTimer>
@@ -36,12 +37,12 @@ int RunFile(const QString &path)
         QElapsedTimer total, t;
         total.start();
         t.start();
-        QByteArray bytes = tf::ReadFileBytes(path);
-        const double mb = double(bytes.size()) / 1e6;
+        tf::FileContents contents = tf::LoadFile(path);
+        const double mb = double(contents.mapping ? qsizetype(contents.mapping->size()) : contents.bytes.size()) / 1e6;
         const double readMs = msSince(t);
         qint64 decodeNs = 0;
         tf::EngineState state;
-        state.DataList = tf::LinesFromFileBytes(std::move(bytes), tf::LegacyCodeset(), &decodeNs);
+        state.DataList = tf::LinesFromFile(std::move(contents), tf::LegacyCodeset(), &decodeNs);
         const double splitMs = msSince(t) - double(decodeNs) / 1e6;
         const qsizetype lineCount = state.DataList.size();
 

@@ -6,6 +6,7 @@
 #include "bench/FileRun.h"
 #include "bench/OpenPhase.h"
 #include "bench/PaintBench.h"
+#include "bench/WindowOpenBench.h"
 #include "engine/Build.h"
 #include "engine/Capability.h"
 
@@ -184,6 +185,9 @@ int main(int argc, char **argv)
     // one-digit lines, written first to a temporary file.
     if (argc == 3 && std::strcmp(argv[1], "--file") == 0)
         return RunFile(QString::fromLocal8Bit(argv[2]));
+    // window PATH: the window's open and paste, from the click to the chart shown.
+    if (argc == 3 && std::strcmp(argv[1], "window") == 0)
+        return RunWindowOpenBench(QString::fromLocal8Bit(argv[2]));
     if (argc == 3 && std::strcmp(argv[1], "--short-lines") == 0) {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("short-lines.txt"));
@@ -191,7 +195,7 @@ int main(int argc, char **argv)
         return RunFile(path);
     }
     if (argc != 1) {
-        std::fprintf(stderr, "usage: %s [export | paint | capability | --file PATH | --short-lines MB]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [export | paint | capability | window PATH | --file PATH | --short-lines MB]\n", argv[0]);
         return 2;
     }
 

@@ -1,6 +1,7 @@
 #include "engine/Build.h"
 
 #include "engine/Error.h"
+#include "engine/Memory.h"
 #include "engine/Messages.h"
 #include "engine/Parallel.h"
 #include "engine/Scale.h"
@@ -222,6 +223,9 @@ void BuildHistogram(EngineState &st, const BuildControls &c, BuildSink &sink, co
 
     // 7. One series per cell of the first line.
     const QStringList firstCells = SplitLine(st.DataList.at(0), delimiter);
+    // Only a file changed by another program while mapped can still show an empty first line here.
+    if (firstCells.isEmpty())
+        throw Error(ListIndexMessage(0));
     if (firstCells.size() > MaxSeries)
         throw Error(kTooManySeries);
     const int seriesCount = int(firstCells.size());
@@ -282,6 +286,8 @@ void BuildHistogram(EngineState &st, const BuildControls &c, BuildSink &sink, co
     if (cacheHit) {
         stats = cache.stats;
     } else {
+        // A table too large for the memory left stops here, before serdata changes.
+        RequireMemory(ColumnRoomNeeded(st.DataList, startRow, columnCount, st.serdata));
         // Invalid while serdata is being rewritten: an overflow stops the build half way.
         cache.valid = false;
         // Read into the entries this build replaces (their room reused); the others keep their arrays.

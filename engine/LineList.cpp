@@ -1,5 +1,7 @@
 #include "engine/LineList.h"
 
+#include "engine/FileMapping.h"
+
 #include <algorithm>
 #include <atomic>
 #include <bit>
@@ -134,33 +136,43 @@ LineList LineList::fromRanges(const QString &text, const std::vector<Range> &ran
     return LineList(lines);
 }
 
+namespace {
+
+// CR LF and a lone CR become one LF; from the first CR on the bytes move down in place. Returns the
+// new length.
+qsizetype joinBreaks(char *p, qsizetype n, qsizetype begin)
+{
+    const void *found = std::memchr(p + begin, '\r', size_t(n - begin));
+    if (!found)
+        return n;
+    char *w = static_cast<char *>(const_cast<void *>(found));
+    const char *r = w;
+    const char *end = p + n;
+    while (r < end) {
+        const char *next = static_cast<const char *>(std::memchr(r, '\r', size_t(end - r)));
+        if (!next)
+            next = end;
+        if (w != r)
+            std::memmove(w, r, size_t(next - r));
+        w += next - r;
+        r = next;
+        if (r < end) {
+            *w++ = '\n';
+            ++r;
+            if (r < end && *r == '\n')
+                ++r;
+        }
+    }
+    return w - p;
+}
+
+} // namespace
+
 LineList LineList::fromUtf8(QByteArray bytes, qsizetype begin)
 {
     qsizetype n = bytes.size();
-    // CR LF and a lone CR become one LF; from the first CR on the bytes move down in place.
-    if (const void *found = std::memchr(bytes.constData() + begin, '\r', size_t(n - begin))) {
-        const qsizetype at = static_cast<const char *>(found) - bytes.constData();
-        char *p = bytes.data();
-        char *w = p + at;
-        char *cr = w;
-        const char *r = cr;
-        const char *end = p + n;
-        while (r < end) {
-            const char *next = static_cast<const char *>(std::memchr(r, '\r', size_t(end - r)));
-            if (!next)
-                next = end;
-            if (w != r)
-                std::memmove(w, r, size_t(next - r));
-            w += next - r;
-            r = next;
-            if (r < end) {
-                *w++ = '\n';
-                ++r;
-                if (r < end && *r == '\n')
-                    ++r;
-            }
-        }
-        n = w - p;
+    if (std::memchr(bytes.constData() + begin, '\r', size_t(n - begin))) {
+        n = joinBreaks(bytes.data(), n, begin);
         bytes.truncate(n);
     }
     if (n > begin && bytes.constData()[n - 1] != '\n')
@@ -173,13 +185,52 @@ LineList LineList::fromUtf8(QByteArray bytes, qsizetype begin)
     return l;
 }
 
+LineList LineList::fromMapping(std::shared_ptr<FileMapping> mapping, qsizetype begin)
+{
+    char *p = mapping->data();
+    qsizetype n = joinBreaks(p, qsizetype(mapping->size()), begin);
+    if (n > begin && p[n - 1] != '\n')
+        p[n++] = '\n'; // the spare byte after the file when nothing was joined
+    LineList l;
+    l.m_mapping = std::move(mapping);
+    l.m_mapped = p;
+    l.m_mappedSize = n;
+    l.m_begin = begin;
+    l.index();
+    l.touch();
+    return l;
+}
+
+char *LineList::writable()
+{
+    if (!m_mapped)
+        return m_bytes.data();
+    if (m_mapping.use_count() > 1) { // another list reads these bytes as they are
+        m_bytes = QByteArray(m_mapped, m_mappedSize);
+        m_mapping.reset();
+        m_mapped = nullptr;
+        m_mappedSize = 0;
+        return m_bytes.data();
+    }
+    return m_mapped;
+}
+
+const char *LineList::lineEnd(const char *p) const
+{
+    const char *end = textEnd();
+    if (p >= end)
+        return end - 1;
+    const void *lf = std::memchr(p, '\n', size_t(end - p));
+    return lf ? static_cast<const char *>(lf) : end - 1;
+}
+
 void LineList::index()
 {
     m_marks.clear();
     m_count = 0;
     m_emptyCount = 0;
-    const char *p = m_bytes.constData();
-    const qsizetype n = m_bytes.size();
+    const char *p = base();
+    const qsizetype n = total();
     qsizetype lineStart = m_begin;
     qsizetype count = 0, empty = 0;
     std::vector<qsizetype> marks;
@@ -212,28 +263,27 @@ void LineList::index()
 
 const char *LineList::lineBegin(qsizetype i) const
 {
-    const char *p = m_bytes.constData() + m_marks[size_t(i / MarkStride)];
+    const char *p = base() + m_marks[size_t(i / MarkStride)];
     for (qsizetype k = i % MarkStride; k > 0; --k)
-        p = static_cast<const char *>(std::memchr(p, '\n', size_t(textEnd() - p))) + 1;
-    return p;
+        p = lineEnd(p) + 1;
+    return std::min(p, textEnd() - 1);
 }
 
 QByteArrayView LineList::bytesAt(qsizetype i) const
 {
     const char *b = lineBegin(i);
-    const char *e = static_cast<const char *>(std::memchr(b, '\n', size_t(textEnd() - b)));
-    return QByteArrayView(b, e - b);
+    return QByteArrayView(b, lineEnd(b) - b);
 }
 
 QStringList LineList::toStringList() const
 {
     QStringList out;
     out.reserve(size());
-    const char *p = m_bytes.constData() + m_begin;
+    const char *p = base() + m_begin;
     for (qsizetype i = 0; i < size(); ++i) {
-        const char *e = static_cast<const char *>(std::memchr(p, '\n', size_t(textEnd() - p)));
+        const char *e = lineEnd(p);
         out.append(DecodeLineText(QByteArrayView(p, e - p)));
-        p = e + 1;
+        p = std::min(e + 1, textEnd() - 1);
     }
     return out;
 }
@@ -241,6 +291,9 @@ QStringList LineList::toStringList() const
 void LineList::clear()
 {
     m_bytes = QByteArray();
+    m_mapping.reset();
+    m_mapped = nullptr;
+    m_mappedSize = 0;
     m_begin = 0;
     m_count = 0;
     m_emptyCount = 0;
@@ -251,6 +304,12 @@ void LineList::clear()
 
 void LineList::append(QStringView line)
 {
+    if (m_mapped) { // appending needs room the mapping does not have: its text becomes a copy
+        m_bytes = QByteArray(m_mapped, m_mappedSize);
+        m_mapping.reset();
+        m_mapped = nullptr;
+        m_mappedSize = 0;
+    }
     if ((m_count & (MarkStride - 1)) == 0)
         m_marks.push_back(m_bytes.size());
     m_emptyCount += line.isEmpty();
@@ -264,12 +323,12 @@ void LineList::removeEmptyLines()
 {
     if (m_emptyCount == 0)
         return;
-    char *p = m_bytes.data();
-    const qsizetype n = m_bytes.size();
+    char *p = writable();
+    const qsizetype n = total();
     qsizetype w = m_begin;
     qsizetype r = m_begin;
     while (r < n) {
-        const char *e = static_cast<const char *>(std::memchr(p + r, '\n', size_t(n - r)));
+        const char *e = lineEnd(p + r);
         const qsizetype len = e - (p + r) + 1;
         if (len > 1) {
             if (w != r)
@@ -278,14 +337,17 @@ void LineList::removeEmptyLines()
         }
         r += len;
     }
-    m_bytes.truncate(w);
+    if (m_mapped)
+        m_mappedSize = w;
+    else
+        m_bytes.truncate(w);
     index();
 }
 
 bool LineList::operator==(const LineList &other) const
 {
     return size() == other.size()
-        && QByteArrayView(m_bytes).sliced(m_begin) == QByteArrayView(other.m_bytes).sliced(other.m_begin);
+        && QByteArrayView(base() + m_begin, byteSize()) == QByteArrayView(other.base() + other.m_begin, other.byteSize());
 }
 
 } // namespace tf

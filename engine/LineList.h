@@ -11,9 +11,12 @@
 #include <QStringList>
 #include <QStringView>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace tf {
+
+class FileMapping;
 
 // UTF-16 to the bytes LineList holds (lone surrogates kept), and back.
 QByteArray EncodeLineText(QStringView text);
@@ -37,6 +40,9 @@ public:
     // very end adds no empty last line. The bytes are rewritten so that every line ends with one LF;
     // a text without a final break needs one byte of spare capacity to avoid a copy.
     static LineList fromUtf8(QByteArray bytes, qsizetype begin = 0);
+    // The same on a file's mapped bytes (checked UTF-8): the lines are split where the file lies, and
+    // only the pages rewritten become the process's own.
+    static LineList fromMapping(std::shared_ptr<FileMapping> mapping, qsizetype begin = 0);
 
     qsizetype size() const { return m_count; }
     qsizetype count() const { return m_count; }
@@ -50,9 +56,9 @@ public:
     // Where line i begins; the lines follow each other, each ended by an LF.
     const char *lineBegin(qsizetype i) const;
     // The byte after the LF of the last line.
-    const char *textEnd() const { return m_bytes.constData() + m_bytes.size(); }
+    const char *textEnd() const { return base() + total(); }
     // Bytes held, for the memory accounting of tests.
-    qsizetype byteSize() const { return m_bytes.size() - m_begin; }
+    qsizetype byteSize() const { return total() - m_begin; }
 
     void clear();
     void append(QStringView line);
@@ -69,8 +75,17 @@ private:
     static constexpr qsizetype MarkStride = 32;
     void touch();
     void index(); // counts the lines and empty lines and sets the marks
+    const char *base() const { return m_mapped ? m_mapped : m_bytes.constData(); }
+    qsizetype total() const { return m_mapped ? m_mappedSize : m_bytes.size(); }
+    // The bytes to rewrite in place: a mapping shared with a copy of this list is copied first.
+    char *writable();
+    // The end of the line that begins at p (its LF), or the last byte when the text lacks one.
+    const char *lineEnd(const char *p) const;
 
     QByteArray m_bytes;
+    std::shared_ptr<FileMapping> m_mapping; // the text when set, in place of m_bytes
+    char *m_mapped = nullptr;
+    qsizetype m_mappedSize = 0;
     qsizetype m_begin = 0;
     qsizetype m_count = 0;
     qsizetype m_emptyCount = 0;

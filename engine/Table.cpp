@@ -73,6 +73,7 @@ struct Block {
     qsizetype rowBegin = 0; // data rows, counted from startRow
     qsizetype rowEnd = 0;
     const char *text = nullptr; // where row rowBegin begins
+    const char *textEnd = nullptr;
     std::array<qsizetype, MaxColumns> end{};     // the first row of the block without cell q, else rowEnd
     std::array<qsizetype, MaxColumns> missing{}; // cells that were no number, before end
     std::array<double, MaxColumns> lastNumber{};
@@ -104,7 +105,9 @@ void readBlock(Block &b, int count, char delimiter, char16_t decimal, double *co
     b.end.fill(b.rowEnd);
     constexpr qsizetype ReportEvery = 1 << 16;
     qsizetype unreported = 0;
-    for (qsizetype r = b.rowBegin; r < b.rowEnd && active > 0; ++r) {
+    // The text ends with a line break; rows are not read past it even when the lines counted are more
+    // than it holds (a mapped file changed by another program meanwhile).
+    for (qsizetype r = b.rowBegin; r < b.rowEnd && active > 0 && p < b.textEnd; ++r) {
         int q = 0;
         bool pendingEmpty = false;
         for (; q < active; ++q) {
@@ -193,6 +196,38 @@ unsigned threadsFor(qsizetype rows)
 
 } // namespace
 
+qint64 ColumnRoomNeeded(const LineList &lines, qsizetype startRow, int columnCount,
+                        const std::array<std::vector<double>, MaxColumns> &columns)
+{
+    const qint64 rows = std::max<qsizetype>(0, lines.size() - startRow);
+    qint64 needed = 0;
+    for (int q = 0; q < std::min(columnCount, MaxColumns); ++q) {
+        const qint64 kept = qint64(columns[size_t(q)].capacity());
+        if (kept < rows) // the old values go before the new room is taken
+            needed += (rows - kept) * qint64(sizeof(double));
+    }
+    return needed;
+}
+
+qint64 ColumnRoomEstimate(const LineList &lines, const std::array<std::vector<double>, MaxColumns> &columns)
+{
+    int cells = 0;
+    int seen = 0;
+    char delimiter = 0;
+    for (qsizetype i = 0; i < lines.size() && seen < 2; ++i) {
+        const QByteArrayView line = lines.bytesAt(i);
+        if (line.isEmpty())
+            continue;
+        if (seen++ == 0)
+            delimiter = char(ChooseDelimiter(line));
+        int count = 1;
+        for (qsizetype k = 0; k < line.size() && count < MaxColumns; ++k)
+            count += line[k] == delimiter;
+        cells = std::max(cells, count);
+    }
+    return ColumnRoomNeeded(lines, 0, cells, columns);
+}
+
 void ReadColumns(const LineList &lines, qsizetype startRow, int columnCount, char16_t delimiter,
                  char16_t decimal, double lastNumberBefore,
                  std::array<std::vector<double>, MaxColumns> &columns, NonNumberCells *nonNumbers,
@@ -248,6 +283,7 @@ void ReadColumns(const LineList &lines, qsizetype startRow, int columnCount, cha
         b.rowBegin = rows * qsizetype(k) / qsizetype(threads);
         b.rowEnd = rows * qsizetype(k + 1) / qsizetype(threads);
         b.text = b.rowBegin < b.rowEnd ? lines.lineBegin(startRow + b.rowBegin) : nullptr;
+        b.textEnd = lines.textEnd();
         b.firstMissing.reserve(size_t(count) * NonNumberCells::CellsKept);
     }
     const char delim = char(delimiter);

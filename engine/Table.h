@@ -118,6 +118,14 @@ struct NonNumberCells {
     qsizetype total() const;
 };
 
+// New memory a reading of columnCount columns from startRow on takes, beyond the room of `columns`
+// that it reuses or lets go first. Bytes.
+qint64 ColumnRoomNeeded(const LineList &lines, qsizetype startRow, int columnCount,
+                        const std::array<std::vector<double>, MaxColumns> &columns);
+// The same before a build has read the first rows: at most as many columns as the first two
+// non-empty lines have cells, from the first line on.
+qint64 ColumnRoomEstimate(const LineList &lines, const std::array<std::vector<double>, MaxColumns> &columns);
+
 // The columns of the data rows from startRow on, before magnification (the other entries are emptied;
 // the room of every entry is reused when it is large enough). Column q ends at the first row without a cell q. A cell that is
 // not a number takes the last number read before it, in column order and top to bottom, starting from

@@ -6,9 +6,12 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <memory>
 #include <optional>
 
 namespace tf {
+
+class FileMapping;
 
 // Strict UTF-8 (RFC 3629): no invalid, overlong, surrogate, out-of-range or truncated sequence.
 bool IsStrictUtf8(QByteArrayView bytes);
@@ -43,5 +46,9 @@ QString DecodeFileText(QByteArrayView bytes, const QByteArray &legacyCodeset = L
 // decodeNanoseconds, when given, receives the time spent checking and converting (for benchmarks).
 LineList LinesFromFileBytes(QByteArray bytes, const QByteArray &legacyCodeset = LegacyCodeset(),
                             qint64 *decodeNanoseconds = nullptr);
+// The same on a file's mapped bytes: UTF-8 text is split where the file lies, other encodings are
+// converted once and the mapping let go.
+LineList LinesFromMapping(std::shared_ptr<FileMapping> mapping, const QByteArray &legacyCodeset = LegacyCodeset(),
+                          qint64 *decodeNanoseconds = nullptr);
 
 } // namespace tf

@@ -1,7 +1,9 @@
 #include "intake/FileReading.h"
 
 #include "engine/Error.h"
+#include "engine/FileMapping.h"
 #include "engine/LargeArray.h"
+#include "engine/Memory.h"
 #include "engine/Parallel.h"
 #include "engine/SystemReason.h"
 #include "intake/Decoding.h"
@@ -28,6 +30,7 @@ public:
         if (m_fd >= 0)
             ::close(m_fd);
     }
+    FileDescriptor(FileDescriptor &&other) noexcept : m_fd(other.m_fd) { other.m_fd = -1; }
     FileDescriptor(const FileDescriptor &) = delete;
     FileDescriptor &operator=(const FileDescriptor &) = delete;
     int get() const { return m_fd; }
@@ -49,23 +52,51 @@ Error CannotOpenError(const QString &path, int err)
                  + SystemReason(err) + u' ');
 }
 
-QByteArray ReadFileBytes(const QString &path, const ReadProgress &progress)
+namespace {
+
+// Opens a data file read-only and tells its size; throws the open error for anything but a plain file.
+FileDescriptor openDataFile(const QString &path, struct stat &st)
 {
     const QString fullPath = fullPathOf(path);
-    auto fail = [&path](int err) { return CannotOpenError(path, err); };
-
     // Non-blocking so that a FIFO cannot stall the window at open; it is refused below anyway.
     FileDescriptor fd(::open(QFile::encodeName(fullPath).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (fd.get() < 0)
-        throw fail(errno);
-    struct stat st {};
+        throw CannotOpenError(path, errno);
     if (::fstat(fd.get(), &st) != 0)
-        throw fail(errno);
+        throw CannotOpenError(path, errno);
     if (S_ISDIR(st.st_mode))
-        throw fail(EISDIR);
+        throw CannotOpenError(path, EISDIR);
     // Devices, pipes and sockets are no data files; reading one could block or never end.
     if (!S_ISREG(st.st_mode))
-        throw fail(EINVAL);
+        throw CannotOpenError(path, EINVAL);
+    return fd;
+}
+
+std::shared_ptr<FileMapping> mapOpened(const FileDescriptor &fd, const struct stat &st, const QString &path,
+                                       const ReadProgress &progress)
+{
+    std::shared_ptr<FileMapping> mapping = FileMapping::map(fd.get(), size_t(st.st_size));
+    if (!mapping)
+        throw CannotOpenError(path, errno);
+    // The pages are taken from the page cache a piece at a time on every processor, with a progress
+    // report in between; a file not yet cached is read from the disk here.
+    constexpr size_t Piece = size_t(64) << 20;
+    const size_t size = mapping->size();
+    const size_t parts = size >= size_t(ParallelBytes) ? Processors() : 1;
+    for (size_t at = 0; at < size; at += Piece) {
+        const size_t want = std::min(Piece, size - at);
+        InParallel(parts, [&](size_t k) { mapping->populate(at + want * k / parts, want * (k + 1) / parts - want * k / parts); });
+        if (progress)
+            progress(double(at + want) / double(size));
+    }
+    return mapping;
+}
+
+
+QByteArray readOpened(const FileDescriptor &fd, const struct stat &st, const QString &path,
+                      const ReadProgress &progress)
+{
+    auto fail = [&path](int err) { return CannotOpenError(path, err); };
 
     QByteArray bytes;
     try {
@@ -118,14 +149,65 @@ QByteArray ReadFileBytes(const QString &path, const ReadProgress &progress)
     return bytes;
 }
 
+} // namespace
+
+Error CannotOpenError(const QString &path, const QString &reason)
+{
+    return Error(QStringLiteral("ファイル ") + fullPathOf(path) + QStringLiteral(" は開けません。 ") + reason + u' ');
+}
+
+std::shared_ptr<FileMapping> MapFile(const QString &path, const ReadProgress &progress)
+{
+    struct stat st {};
+    const FileDescriptor fd = openDataFile(path, st);
+    return mapOpened(fd, st, path, progress);
+}
+
+QByteArray ReadFileBytes(const QString &path, const ReadProgress &progress)
+{
+    struct stat st {};
+    const FileDescriptor fd = openDataFile(path, st);
+    return readOpened(fd, st, path, progress);
+}
+
+FileContents LoadFile(const QString &path, const ReadProgress &progress)
+{
+    FileContents contents;
+    struct stat st {};
+    const FileDescriptor fd = openDataFile(path, st);
+    if (st.st_size >= MapFileFrom)
+        contents.mapping = mapOpened(fd, st, path, progress);
+    else
+        contents.bytes = readOpened(fd, st, path, progress);
+    return contents;
+}
+
+LineList LinesFromFile(FileContents contents, const QByteArray &legacyCodeset, qint64 *decodeNanoseconds)
+{
+    if (contents.mapping)
+        return LinesFromMapping(std::move(contents.mapping), legacyCodeset, decodeNanoseconds);
+    return LinesFromFileBytes(std::move(contents.bytes), legacyCodeset, decodeNanoseconds);
+}
+
 LineList ReadDataFile(const QString &path, const ReadProgress &progress)
 {
-    QByteArray bytes = ReadFileBytes(path, progress);
+    FileContents contents = LoadFile(path, progress);
     try {
-        return LinesFromFileBytes(std::move(bytes));
+        return LinesFromFile(std::move(contents));
     } catch (const std::bad_alloc &) {
         throw CannotOpenError(path, ENOMEM);
     }
+}
+
+void RequireRoomToBuild(const QString &path, const LineList &lines,
+                        const std::array<std::vector<double>, MaxColumns> &columns)
+{
+    const qint64 needed = ColumnRoomEstimate(lines, columns);
+    if (needed <= 0)
+        return;
+    const qint64 available = AvailableMemory();
+    if (needed > available)
+        throw CannotOpenError(path, NotEnoughMemoryReason(needed, available));
 }
 
 } // namespace tf

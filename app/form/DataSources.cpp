@@ -31,8 +31,11 @@ void TForm1::OpenBtnClick()
         return;
     const tf::BusyScope busy(Busy, StatusBar1, Chart1);
     mag = 1.0;
-    // Read fully before assigning: a file that cannot be read leaves the previous data in place.
-    DataList = tf::ReadDataFile(path, [this](double f) { ReportReading(f); });
+    // Read fully before assigning: a file that cannot be read, or whose table would not fit in the
+    // memory left, leaves the previous data in place.
+    tf::LineList lines = tf::ReadDataFile(path, [this](double f) { ReportReading(f); });
+    tf::RequireRoomToBuild(path, lines, serdata);
+    DataList = std::move(lines);
 
     // A changed text runs the bin-count command at once: a build with the count fixed at 10.
     bool countCommandRan = false;
@@ -78,8 +81,11 @@ void TForm1::WMDropFiles(const QString &path)
     const tf::BusyScope busy(Busy, StatusBar1, Chart1);
     DataList.clear();
     mag = 1.0;
-    // A file that cannot be read goes to the general error report; DataList stays empty.
-    DataList = tf::ReadDataFile(path, [this](double f) { ReportReading(f); });
+    // A file that cannot be read, or too large for the memory left, goes to the general error report;
+    // DataList stays empty.
+    tf::LineList lines = tf::ReadDataFile(path, [this](double f) { ReportReading(f); });
+    tf::RequireRoomToBuild(path, lines, serdata);
+    DataList = std::move(lines);
     try {
         BuildHistogram();
     } catch (const std::exception &) {

@@ -19,6 +19,7 @@
 
 #include "app/BinCountBox.h"
 #include "app/CheckEdit.h"
+#include "engine/Memory.h"
 #include "intake/TextRules.h"
 
 namespace {
@@ -236,6 +237,41 @@ TEST_F(DataSourcesTest, OpenFailuresAreReportedAndKeepThePreviousData)
         EXPECT_EQ(form->BunkatuSize->value(), 25) << c.name;
         EXPECT_EQ(Shown(), before) << c.name;
     }
+}
+
+// A file whose columns would not fit in the memory left is refused by the open error box with the
+// reason, and the previous data stay; a drop reports it the same way.
+TEST_F(DataSourcesTest, AFileTooLargeForTheMemoryLeftIsRefusedWithItsReason)
+{
+    QByteArray bytes = "a,b,c\n";
+    for (int i = 0; i < 2000; ++i)
+        bytes += QByteArray::number(i) + ",1,2\n";
+    const QString path = WriteFile(QStringLiteral("大きい.csv"), bytes);
+    LoadEarlierData();
+    const QString before = Shown();
+    const QStringList lines = form->DataList.toStringList();
+    boxes.clear();
+
+    tf::SetAvailableMemoryForTesting(20000);
+    Open(path);
+    const QString openText = TakeErrorText();
+    const QStringList linesAfterOpen = form->DataList.toStringList();
+    const QString shownAfterOpen = Shown();
+    Drop({path});
+    const QString dropText = TakeErrorText();
+    tf::SetAvailableMemoryForTesting(-1);
+
+    // Two rows' worth of room is what the columns of the earlier data hold.
+    const QString expected = QStringLiteral("ファイル ") + path + QStringLiteral(" は開けません。 ")
+        + QStringLiteral("メモリが足りません（必要 約 48 KB、空き 約 20 KB） ");
+    EXPECT_EQ(openText, expected);
+    EXPECT_EQ(linesAfterOpen, lines);
+    EXPECT_EQ(shownAfterOpen, before);
+    EXPECT_EQ(dropText, expected);
+
+    Open(path); // with the room there, the same file opens
+    EXPECT_EQ(TakeErrorText(), QString());
+    EXPECT_EQ(form->DataList.size(), 2001);
 }
 
 TEST_F(DataSourcesTest, AFailedBuildInsideOpenIsReportedOnce)

@@ -1,11 +1,16 @@
 #include "engine/Build.h"
 #include <QRegularExpression>
 #include "engine/Error.h"
+#include "engine/Memory.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 #include <numeric>
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace tf;
 
@@ -706,6 +711,51 @@ TEST(BuildHistogram, NewDataOrSeparatorIsReadAgain)
     EXPECT_EQ(tab.serdata[0], (Tdd{7, 7, 7})); // "1,5" is no number with a period; the 7 stands in
     ASSERT_EQ(RunBuild(tab, BuildControls{}, sink, NumberFormat{u',', u'.'}), QString());
     EXPECT_EQ(tab.serdata[0], (Tdd{7, 1.5, 2.5}));
+}
+
+// A table whose columns would not fit in the memory left stops before serdata changes; room the
+// columns already have is counted as theirs.
+TEST(BuildHistogram, ATableTooLargeForTheMemoryLeftStopsBeforeTheColumnsChange)
+{
+    EngineState st = StateWith({"1,10", "2,20", "3,30"});
+    RecordingSink sink;
+    ASSERT_EQ(RunBuild(st, BuildControls{}, sink), QString());
+    QStringList rows;
+    for (int i = 0; i < 1000; ++i)
+        rows += QStringLiteral("%1,%2").arg(i).arg(i * 2);
+    st.DataList = LineList(rows);
+    constexpr qint64 Needed = (1000 - 3) * 2 * 8; // the old columns' room is reused
+    SetAvailableMemoryForTesting(Needed - 1);
+    const QString stopped = RunBuild(st, BuildControls{}, sink);
+    const Tdd keptAfterStop = st.serdata[1];
+    SetAvailableMemoryForTesting(Needed);
+    const QString built = RunBuild(st, BuildControls{}, sink);
+    SetAvailableMemoryForTesting(-1);
+    EXPECT_EQ(stopped, NotEnoughMemoryReason(Needed, Needed - 1));
+    EXPECT_EQ(keptAfterStop, (Tdd{10, 20, 30}));
+    EXPECT_EQ(stopped, QStringLiteral("メモリが足りません（必要 約 16 KB、空き 約 16 KB）"));
+    EXPECT_EQ(built, QString());
+    EXPECT_EQ(st.serdata[1].size(), 1000u);
+    EXPECT_EQ(st.serdata[1].back(), 1998.0);
+}
+
+TEST(AvailableMemory, StaysWithinTheAddressSpaceLimit)
+{
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_AS, &old), 0);
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    ASSERT_TRUE(statm.open(QIODevice::ReadOnly));
+    const qint64 used = statm.readAll().split(' ').value(0).toLongLong() * sysconf(_SC_PAGESIZE);
+    constexpr qint64 Room = qint64(256) << 20;
+    rlimit tight = old;
+    tight.rlim_cur = rlim_t(used + Room);
+    if (old.rlim_max != RLIM_INFINITY && tight.rlim_cur > old.rlim_max)
+        GTEST_SKIP() << "the hard limit is lower";
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &tight), 0);
+    const qint64 available = AvailableMemory();
+    setrlimit(RLIMIT_AS, &old);
+    EXPECT_LE(available, Room);
+    EXPECT_GT(available, Room - (qint64(64) << 20));
 }
 
 } // namespace
