@@ -115,6 +115,36 @@ TEST_F(WindowTest, WritesStylePictures)
     ASSERT_TRUE(form->grab().save(folder + QStringLiteral("/window-150.png")));
 }
 
+// The 外観 page in Auric and in Glow with some boxes ticked and some not (checks-<style>.png), and the
+// whole window at 200 % on that page (window-200.png).
+TEST_F(WindowTest, WritesIndicatorAndZoomPictures)
+{
+    const QString folder = qEnvironmentVariable("TF_WRITE_INDICATOR_PICTURES");
+    if (folder.isEmpty())
+        GTEST_SKIP() << "set TF_WRITE_INDICATOR_PICTURES to a folder to write the pictures";
+    tf::RegisterChartFontSubstitutions();
+    Load(SampleLines());
+    Build();
+    form->PageControl1->setCurrentIndex(0);
+    form->ChartShadow->click();
+    form->HorizontalCheck->setFocus();
+    for (const char *style : {"Auric", "Glow"}) {
+        Choose(form->StyleSelecter, QString::fromLatin1(style));
+        form->PageControl1->setCurrentIndex(0);
+        form->activateWindow();
+        Settle();
+        ASSERT_TRUE(form->ChartShadow->isChecked() && !form->BorderCheck->isChecked());
+        const QString name = QString::fromLatin1(style).toLower();
+        ASSERT_TRUE(form->PageControl1->grab().save(folder + QStringLiteral("/checks-") + name + QStringLiteral(".png")));
+    }
+    Choose(form->StyleSelecter, QStringLiteral("Turquoise Gray"));
+    Choose(form->ScaleComboBox, QStringLiteral("200%"));
+    form->PageControl1->setCurrentIndex(0);
+    form->activateWindow();
+    Settle();
+    ASSERT_TRUE(form->grab().save(folder + QStringLiteral("/window-200.png")));
+}
+
 // The chart with the look changed through the 外観 and シリーズ pages: title text, fonts and position, axis
 // titles, outer colour, a background picture, shadow, series colours and the legend at the bottom.
 TEST_F(WindowTest, WritesStyledChartPicture)
