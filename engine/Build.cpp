@@ -221,20 +221,26 @@ void BuildHistogram(EngineState &st, const BuildControls &c, BuildSink &sink, co
         throw Error(ListIndexMessage(0));
     const char16_t delimiter = ChooseDelimiter(st.DataList.bytesAt(0));
 
-    // 7. One series per cell of the first line.
-    const QStringList firstCells = SplitLine(st.DataList.at(0), delimiter);
+    // 7. One series per cell of the first line. The cells are taken from its bytes no further than the
+    // limit, so that one endless line is refused at once, and each only as far as it can be shown.
+    const QByteArrayView firstLine = st.DataList.bytesAt(0);
+    bool moreCells = false;
+    const QStringList firstCells = SplitLineBytes(firstLine, delimiter, MaxSeries, moreCells);
     // Only a file changed by another program while mapped can still show an empty first line here.
     if (firstCells.isEmpty())
         throw Error(ListIndexMessage(0));
-    if (firstCells.size() > MaxSeries)
+    if (moreCells)
         throw Error(kTooManySeries);
     const int seriesCount = int(firstCells.size());
     sink.CreateSeries(seriesCount, c.horizontal);
 
-    // 8-9. Header decision. Every number read from here to the last cell can stand in for a
-    // later cell that is not a number.
+    // 8-9. Header decision, on the whole first cell. Every number read from here to the last cell can
+    // stand in for a later cell that is not a number.
     double lastNumber = 0.0;
-    const std::optional<double> headValue = ReadNumber(firstCells.front(), fmt);
+    QByteArrayView firstCell;
+    bool firstQuoted = false;
+    ByteCellCursor(firstLine, delimiter).next(firstCell, firstQuoted);
+    const std::optional<double> headValue = ReadCellNumber(firstCell, fmt);
     if (headValue)
         lastNumber = *headValue;
     const bool header = !headValue;
@@ -255,13 +261,13 @@ void BuildHistogram(EngineState &st, const BuildControls &c, BuildSink &sink, co
     int columnCount = 0;
     double sample = 0.0;
     {
-        const QString firstRow = st.DataList.at(startRow);
-        CellCursor cur(firstRow, delimiter);
-        QStringView raw;
+        // Counted no further than one cell past the limit.
+        ByteCellCursor cur(st.DataList.bytesAt(startRow), delimiter);
+        QByteArrayView raw;
         bool quoted;
-        while (cur.next(raw, quoted)) {
+        while (columnCount <= MaxColumns && cur.next(raw, quoted)) {
             if (columnCount == 0) {
-                if (const auto v = ReadNumber(CellText(raw, quoted), fmt)) {
+                if (const auto v = ReadCellNumber(raw, fmt)) {
                     sample = *v;
                     lastNumber = *v;
                 }

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <limits>
 #include <string>
+#include <type_traits>
 
 namespace tf {
 
@@ -171,6 +172,13 @@ inline bool convert(const char *buf, const char *end, double &out)
 template <typename Char>
 bool readLongNumber(const Char *p, qsizetype n, char16_t decimal, double &out)
 {
+    // A long text with a character no number holds (a header cell of a gigabyte, say) is refused
+    // before its copy is made.
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = char16_t(std::make_unsigned_t<Char>(p[i]));
+        if (!isDigit(p[i]) && c != u' ' && c != u'+' && c != u'-' && c != u'e' && c != u'E' && c != decimal)
+            return false;
+    }
     std::string buf(size_t(n) + 2, '\0');
     qsizetype used;
     const char *end = toAscii<false>(p, n, decimal, 0, buf.data(), used);

@@ -41,6 +41,95 @@ QString CellText(QStringView raw, bool quoted)
     return s;
 }
 
+bool ByteCellCursor::next(QByteArrayView &raw, bool &quoted)
+{
+    if (m_pendingEmpty) {
+        m_pendingEmpty = false;
+        raw = QByteArrayView();
+        quoted = false;
+        return true;
+    }
+    const qsizetype len = m_line.size();
+    if (m_pos >= len)
+        return false;
+    const char *p = m_line.data();
+    quoted = p[m_pos] == '"';
+    if (quoted) {
+        const qsizetype start = m_pos + 1;
+        qsizetype j = start;
+        for (;;) {
+            const qsizetype q = m_line.indexOf('"', j);
+            if (q < 0) { // no closing quote: the cell runs to the end of the line
+                m_pos = len;
+                raw = m_line.sliced(start);
+                break;
+            }
+            if (q + 1 < len && p[q + 1] == '"') {
+                j = q + 2;
+                continue;
+            }
+            m_pos = q + 1;
+            raw = m_line.sliced(start, q - start);
+            break;
+        }
+    } else {
+        const qsizetype d = m_line.indexOf(m_delimiter, m_pos);
+        const qsizetype end = d < 0 ? len : d;
+        raw = m_line.sliced(m_pos, end - m_pos);
+        m_pos = end;
+    }
+    if (m_pos < len && p[m_pos] == m_delimiter) {
+        ++m_pos;
+        m_pendingEmpty = m_pos == len; // a delimiter at the end leaves one more, empty cell
+    }
+    return true;
+}
+
+QString CellText(QByteArrayView raw, bool quoted, qsizetype longest)
+{
+    // A code unit takes at least one byte, and a pair of quotes two bytes for one unit: three bytes a
+    // unit always give `longest` units. The cut goes back to the start of a character.
+    qsizetype n = raw.size();
+    if (n > 3 * longest) {
+        n = 3 * longest;
+        while (n > 0 && (static_cast<unsigned char>(raw[n]) & 0xC0) == 0x80)
+            --n;
+    }
+    QString s = DecodeLineText(raw.first(n));
+    if (quoted)
+        s.replace(QStringLiteral("\"\""), QStringLiteral("\""));
+    if (s.size() > longest)
+        s.truncate(s[longest - 1].isHighSurrogate() ? longest - 1 : longest);
+    return s;
+}
+
+std::optional<double> ReadCellNumber(QByteArrayView raw, const NumberFormat &fmt)
+{
+    double v;
+    // Every character of a number but a separator beyond ASCII is one byte; a quote never belongs to
+    // one, so the pairs of a quoted cell need no collapsing.
+    if (fmt.decimal < 0x80)
+        return ReadNumberBytes(raw.data(), raw.size(), fmt.decimal, v) ? std::optional<double>(v) : std::nullopt;
+    return ReadNumber(DecodeLineText(raw), fmt);
+}
+
+QStringList SplitLineBytes(QByteArrayView line, char16_t delimiter, qsizetype limit, bool &more)
+{
+    QStringList cells;
+    ByteCellCursor cur(line, delimiter);
+    QByteArrayView raw;
+    bool quoted;
+    more = false;
+    while (cur.next(raw, quoted)) {
+        if (cells.size() == limit) {
+            more = true;
+            break;
+        }
+        cells.append(CellText(raw, quoted));
+    }
+    return cells;
+}
+
 QStringList SplitLine(QStringView line, char16_t delimiter)
 {
     QStringList cells;
@@ -356,8 +445,12 @@ void ReadColumns(const LineList &lines, qsizetype startRow, int columnCount, cha
         return;
     nonNumbers->counts = missing;
     for (NonNumberCell &cell : first) {
-        const QStringList cells = SplitLine(lines.at(startRow + cell.row), delimiter);
-        cell.text = cells[cell.column];
+        ByteCellCursor cur(lines.bytesAt(startRow + cell.row), delimiter);
+        QByteArrayView raw;
+        bool quoted = false;
+        for (int q = 0; q <= cell.column && cur.next(raw, quoted); ++q) {
+        }
+        cell.text = CellText(raw, quoted);
     }
     nonNumbers->first = std::move(first);
 }

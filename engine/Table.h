@@ -8,6 +8,7 @@
 #include <QStringView>
 #include <array>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace tf {
@@ -94,7 +95,34 @@ private:
     bool m_pendingEmpty = false;
 };
 
+// The same walk on a line's UTF-8 bytes, where every delimiter and quote is one byte: the cells a
+// build needs are found without decoding, or even reaching, the rest of the line.
+class ByteCellCursor {
+public:
+    ByteCellCursor(QByteArrayView line, char16_t delimiter) : m_line(line), m_delimiter(char(delimiter)) {}
+    bool next(QByteArrayView &raw, bool &quoted);
+
+private:
+    QByteArrayView m_line;
+    qsizetype m_pos = 0;
+    char m_delimiter;
+    bool m_pendingEmpty = false;
+};
+
+// The most of a cell's text that is kept to be shown (a series title, a cell in the note on cells that
+// were no number). A window, and so the chart and every picture of it, is at most 65,535 pixels wide
+// (the window system's 16-bit sizes), and no text shows more than two code units a pixel.
+inline constexpr qsizetype LongestShownCell = 2 * 65535 + 16;
+
 QString CellText(QStringView raw, bool quoted);
+// A cell's text from its bytes, pairs of quotes collapsed, cut to at most `longest` code units (a
+// surrogate pair is never split); only the bytes the kept text needs are decoded.
+QString CellText(QByteArrayView raw, bool quoted, qsizetype longest = LongestShownCell);
+// The cell read as a number (number reading), however long it is, without a copy of its text.
+std::optional<double> ReadCellNumber(QByteArrayView raw, const NumberFormat &fmt);
+// The first `limit` cells of a line at most, each cut as above; `more` tells whether the line holds
+// further cells. The cells beyond are never split.
+QStringList SplitLineBytes(QByteArrayView line, char16_t delimiter, qsizetype limit, bool &more);
 QStringList SplitLine(QStringView line, char16_t delimiter);
 // Tab when the line holds one anywhere, otherwise comma.
 char16_t ChooseDelimiter(QStringView firstLine);

@@ -569,6 +569,58 @@ TEST(BuildHistogram, FirstLineOfMoreThan1000CellsStopsBeforeAnySeries)
     EXPECT_TRUE(okSink.calls.contains("Create 1000 0"));
 }
 
+// How far a build raised the process's peak memory, or -1 where it cannot be told.
+qint64 PeakRiseOfBuild(EngineState &st, RecordingSink &sink, QString &message)
+{
+    if (!tftest::ResetPeakMemory())
+        return -1;
+    const qint64 before = tftest::MemoryBytes("VmHWM");
+    message = RunBuild(st, BuildControls{}, sink);
+    return tftest::MemoryBytes("VmHWM") - before;
+}
+
+TEST(BuildHistogram, EndlessFirstLineIsRefusedWithoutSplittingIt)
+{
+    // 8 MB of cells: split whole, it would take hundreds of megabytes
+    constexpr qsizetype bytes = 8 << 20;
+    QByteArray text = QByteArray("1,").repeated(bytes / 2) + "1\n2\n";
+    EngineState st;
+    st.DataList = LineList::fromUtf8(std::move(text));
+    RecordingSink sink;
+    QString message;
+    const qint64 rise = PeakRiseOfBuild(st, sink, message);
+    EXPECT_EQ(message, QStringLiteral("1行目のセルの数が上限の1000を超えています"));
+    EXPECT_EQ(sink.calls, QStringList{"Clear 0 0"});
+    if (rise < 0)
+        GTEST_SKIP() << "the system tells no peak memory";
+    EXPECT_LT(rise, bytes / 2) << "peak rose by " << rise << " bytes";
+}
+
+TEST(BuildHistogram, HugeHeaderCellIsHeldOnceAndCut)
+{
+    // one header cell of 8 MB, then data: no title, line or copy holds more of it than can be shown
+    constexpr qsizetype bytes = 8 << 20;
+    QByteArray text = QByteArray("header ").repeated(bytes / 7) + "\n1\n2\n";
+    const QString shown = QString::fromLatin1(text.first(LongestShownCell));
+    EngineState st;
+    st.DataList = LineList::fromUtf8(std::move(text));
+    RecordingSink sink;
+    QString message;
+    const qint64 rise = PeakRiseOfBuild(st, sink, message);
+    EXPECT_EQ(message, QString());
+    EXPECT_TRUE(sink.calls.contains("Titles " + shown));
+    const QStringList stats = sink.calls.filter(QRegularExpression("^Stat "));
+    ASSERT_EQ(stats.size(), 1);
+    EXPECT_TRUE(stats[0].startsWith("Stat " + shown + QStringLiteral(": 平均=   1.50")));
+    // the rebuild for a new bin count cuts it the same way
+    RecordingSink again;
+    EXPECT_EQ(RunBuild(st, BuildControls{}, again), QString());
+    EXPECT_EQ(again.calls.filter(QRegularExpression("^Stat ")), stats);
+    if (rise < 0)
+        GTEST_SKIP() << "the system tells no peak memory";
+    EXPECT_LT(rise, bytes / 2) << "peak rose by " << rise << " bytes";
+}
+
 TEST(BuildHistogram, SingleValueHasZeroDeviation)
 {
     EngineState st = StateWith({"a,b", "1,5", "2"});

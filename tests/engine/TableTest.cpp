@@ -38,8 +38,74 @@ TEST(SplitLine, CellsQuotesAndDelimiters)
         {u"1,5\t2", u'\t', {"1,5", "2"}},
         {u"\t\t", u'\t', {"", "", ""}},
     };
-    for (const SplitCase &c : cases)
-        EXPECT_EQ(SplitLine(QString::fromUtf16(c.line), c.delimiter), c.cells) << QString::fromUtf16(c.line).toStdString();
+    for (const SplitCase &c : cases) {
+        const QString line = QString::fromUtf16(c.line);
+        EXPECT_EQ(SplitLine(line, c.delimiter), c.cells) << line.toStdString();
+        // the same cells from the line's bytes
+        bool more = true;
+        EXPECT_EQ(SplitLineBytes(EncodeLineText(line), c.delimiter, 100, more), c.cells) << line.toStdString();
+        EXPECT_FALSE(more) << line.toStdString();
+    }
+}
+
+TEST(SplitLineBytes, StopsAtTheLimit)
+{
+    bool more = false;
+    EXPECT_EQ(SplitLineBytes("a,b,c", u',', 2, more), (QStringList{"a", "b"}));
+    EXPECT_TRUE(more);
+    EXPECT_EQ(SplitLineBytes("a,b,", u',', 2, more), (QStringList{"a", "b"}));
+    EXPECT_TRUE(more); // the empty cell after the last delimiter counts
+    EXPECT_EQ(SplitLineBytes("a,b", u',', 2, more), (QStringList{"a", "b"}));
+    EXPECT_FALSE(more);
+}
+
+struct LongCellCase {
+    const char *name;
+    QString cell;     // the cell's text as the line holds it
+    bool quoted;
+    QString expected; // what is kept of it
+};
+TF_PRINT_CASE_AS_NAME(LongCellCase)
+
+class LongCells : public ::testing::TestWithParam<LongCellCase> {};
+
+TEST_P(LongCells, AreKeptAsFarAsTheyCanShow)
+{
+    const LongCellCase &c = GetParam();
+    const QString line = c.quoted ? u'"' + c.cell + u'"' + QStringLiteral(",x") : c.cell + QStringLiteral(",x");
+    bool more = true;
+    const QStringList cells = SplitLineBytes(EncodeLineText(line), u',', 10, more);
+    ASSERT_EQ(cells.size(), 2);
+    EXPECT_EQ(cells[0], c.expected);
+    EXPECT_EQ(cells[1], QStringLiteral("x"));
+}
+
+const QString kPair = QString::fromUtf16(u"\U0001F600"); // one character, two code units
+const qsizetype kKept = LongestShownCell;
+
+INSTANTIATE_TEST_SUITE_P(
+    SplitLineBytes, LongCells,
+    ::testing::Values(
+        LongCellCase{"AsciiCutAtTheBound", QString(kKept + 5, u'a'), false, QString(kKept, u'a')},
+        LongCellCase{"ShortKeptWhole", QString(kKept, u'a'), false, QString(kKept, u'a')},
+        LongCellCase{"ThreeByteCharacters", QString(kKept + 5, QChar(u'あ')), false, QString(kKept, QChar(u'あ'))},
+        LongCellCase{"PairNotSplitAtTheCut", QString(kKept - 1, u'a') + kPair + QStringLiteral("bb"), false,
+                     QString(kKept - 1, u'a')},
+        LongCellCase{"PairEndingAtTheCut", QString(kKept - 2, u'a') + kPair + QStringLiteral("bb"), false,
+                     QString(kKept - 2, u'a') + kPair},
+        LongCellCase{"QuotePairsCollapsedFirst", QStringLiteral("\"\"").repeated(kKept + 5), true,
+                     QString(kKept, u'"')}),
+    tftest::CaseName{});
+
+TEST(ReadCellNumber, ReadsTheWholeCell)
+{
+    const NumberFormat dot{u'.', u','};
+    EXPECT_EQ(ReadCellNumber(QByteArray(300000, ' ') + "12", dot), 12.0); // spaces of any length
+    EXPECT_EQ(ReadCellNumber("1" + QByteArray(400000, '0'), dot), std::nullopt); // beyond the largest Double
+    EXPECT_EQ(ReadCellNumber(QByteArray(300000, '1') + "x", dot), std::nullopt);
+    EXPECT_EQ(ReadCellNumber(" 1.5e3 ", dot), 1500.0);
+    const NumberFormat arabic{u'\u066B', u','};
+    EXPECT_EQ(ReadCellNumber(EncodeLineText(QString::fromUtf16(u"2\u066B5")), arabic), 2.5);
 }
 
 TEST(ChooseDelimiter, TabAnywhereElseComma)

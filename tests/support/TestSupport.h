@@ -2,6 +2,7 @@
 // What every test program shares: readable failure output for Qt types and case tables, fixture paths,
 // and the texts of errors that several programs expect.
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 
@@ -38,6 +39,27 @@ struct XorShift {
         return state;
     }
 };
+
+// The process's peak resident memory is set back to what it holds now, so that the rise of
+// MemoryBytes("VmHWM") then tells how high one step took it. False where the system cannot (Linux's
+// clear_refs offers it).
+inline bool ResetPeakMemory()
+{
+    QFile f(QStringLiteral("/proc/self/clear_refs"));
+    return f.open(QIODevice::WriteOnly) && f.write("5") == 1;
+}
+// A figure of /proc/self/status in bytes: "VmHWM" the peak resident memory, "VmRSS" the present one.
+inline qint64 MemoryBytes(const char *field)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray name = QByteArray(field) + ':';
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith(name))
+            return line.mid(name.size()).trimmed().split(' ').value(0).toLongLong() * 1024;
+    return -1;
+}
 
 // A file under tests/fixtures.
 inline QString fixture(const char *name) { return QStringLiteral(TF_FIXTURES_DIR "/") + QLatin1String(name); }
