@@ -136,7 +136,9 @@ QString ChartView::describe() const
     }
     if (!m_descriptionNote.isEmpty())
         lines += m_descriptionNote;
-    return lines.join(u'\n');
+    // Assistive technology takes the description as a C string, which would end at a zero character
+    // (a header cell may hold one): it is shown by its visible symbol instead.
+    return lines.join(u'\n').replace(QChar(u'\0'), QChar(u'\u2400'));
 }
 
 void ChartView::refreshDescription()

@@ -18,7 +18,7 @@ public:
 
     // What the chart shows, one item a line: title lines, statistics lines (when shown), legend entries,
     // the axis ranges of the last paint, then per visible series "系列 " + title and one
-    // "position: count" line per bin.
+    // "position: count" line per bin. A zero character is shown as the symbol ␀ (U+2400).
     QString describe() const;
     // A line the description ends with (the window's note on the data); empty for none.
     void SetDescriptionNote(const QString &note) { m_descriptionNote = note; }

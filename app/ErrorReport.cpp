@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QStringList>
 
 namespace tf {
 
@@ -11,7 +12,36 @@ MessageBoxHook &Hook()
     static MessageBoxHook hook;
     return hook;
 }
+// A box is read at a glance, and a name of megabytes (a style name from a damaged settings file) would
+// take it minutes to lay out: a line longer than this keeps its start and its end around an ellipsis.
+constexpr qsizetype LongestBoxLine = 256;
+constexpr qsizetype KeptLineEnd = 64;
+
+QString ShortenedLine(QStringView line)
+{
+    qsizetype head = LongestBoxLine - KeptLineEnd - 1;
+    qsizetype tail = line.size() - KeptLineEnd;
+    if (line[head - 1].isHighSurrogate()) // a surrogate pair is never split
+        --head;
+    if (line[tail].isLowSurrogate())
+        ++tail;
+    QString shown = line.first(head).toString();
+    shown += QChar(u'…');
+    shown += line.sliced(tail);
+    return shown;
+}
+
 } // namespace
+
+QString ShortenedLines(const QString &text)
+{
+    if (text.size() <= LongestBoxLine)
+        return text;
+    QStringList lines;
+    for (QStringView line : QStringView(text).split(u'\n'))
+        lines += line.size() > LongestBoxLine ? ShortenedLine(line) : line.toString();
+    return lines.join(u'\n');
+}
 
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook)
 {
@@ -21,11 +51,12 @@ MessageBoxHook SetMessageBoxHook(MessageBoxHook hook)
 void ShowMessageBox(QWidget *owner, const QString &text, const QString &caption, QMessageBox::Icon icon,
                     QMessageBox::StandardButtons buttons)
 {
+    const QString shown = ShortenedLines(text);
     if (Hook()) {
-        Hook()(MessageBoxRequest{owner, text, caption, icon, buttons});
+        Hook()(MessageBoxRequest{owner, shown, caption, icon, buttons});
         return;
     }
-    QMessageBox box(icon, caption, text, buttons, owner);
+    QMessageBox box(icon, caption, shown, buttons, owner);
     // Names and paths are shown as typed: markup in them is never rendered, nor are files it names read.
     box.setTextFormat(Qt::PlainText);
     box.exec();

@@ -24,7 +24,11 @@ using MessageBoxHook = std::function<void(const MessageBoxRequest &)>;
 // Replaces the modal box by the hook (an empty hook restores the box); returns the previous hook.
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
 
-// Shows a modal message box (with an OK button unless told otherwise), or hands the request to the hook.
+// The text with every line of more than 256 code units shortened to its start, an ellipsis and its end.
+QString ShortenedLines(const QString &text);
+
+// Shows a modal message box (with an OK button unless told otherwise), or hands the request to the hook;
+// either way with its long lines shortened.
 void ShowMessageBox(QWidget *owner, const QString &text, const QString &caption, QMessageBox::Icon icon,
                     QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 

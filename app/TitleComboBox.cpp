@@ -10,6 +10,12 @@ namespace tf {
 
 namespace {
 
+int ScreenWidth(const QWidget *widget)
+{
+    const QScreen *screen = widget ? widget->screen() : nullptr;
+    return screen ? screen->geometry().width() : 4096;
+}
+
 // Items of the open list, drawn and sized from what a screen's width can show of them.
 class ShowableItemDelegate : public QStyledItemDelegate {
 public:
@@ -19,18 +25,16 @@ protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
     {
         QStyledItemDelegate::initStyleOption(option, index);
-        option->text = ShowablePart(option->text, screenWidth(option->widget));
-    }
-
-private:
-    static int screenWidth(const QWidget *widget)
-    {
-        const QScreen *screen = widget ? widget->screen() : nullptr;
-        return screen ? screen->geometry().width() : 4096;
+        option->text = ShowablePart(option->text, ScreenWidth(option->widget));
     }
 };
 
 } // namespace
+
+QString ShownTitle(const QString &title, const QWidget *widget)
+{
+    return ShowablePart(title, ScreenWidth(widget));
+}
 
 TitleComboBox::TitleComboBox(QWidget *parent) : QComboBox(parent)
 {

@@ -10,6 +10,7 @@
 #include "app/BinCountBox.h"
 #include "app/BusyIndicator.h"
 #include "app/CheckEdit.h"
+#include "app/TitleComboBox.h"
 #include "chart/Histogram.h"
 #include "engine/Summary.h"
 
@@ -52,7 +53,7 @@ public:
         for (int i = 0; i < titles.size(); ++i) {
             f.Chart1->chart().Series(i)->Title = titles[i];
             f.StatisticsNameFields.push_back(tf::NameFieldWidth(titles[i]));
-            f.SeriesCombo->addItem(titles[i]);
+            f.SeriesCombo->addItem(tf::ShownTitle(titles[i], f.SeriesCombo));
         }
         if (f.SeriesCombo->count() > 0)
             f.SeriesCombo->setCurrentIndex(0);

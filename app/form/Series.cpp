@@ -8,13 +8,14 @@
 
 #include "app/CheckEdit.h"
 #include "app/RadioGroup.h"
+#include "app/TitleComboBox.h"
 #include "engine/Summary.h"
 
 void TForm1::SeriesComboChange()
 {
     const int i = SeriesCombo->currentIndex();
     if (i >= 0)
-        SeriesName->setText(Chart1->chart().Series(i)->Title);
+        SeriesName->setText(tf::ShownTitle(Chart1->chart().Series(i)->Title, SeriesName));
 }
 
 void TForm1::SeriesNameRightButtonClick()
@@ -27,7 +28,7 @@ void TForm1::SeriesNameRightButtonClick()
     chart.Series(i)->Title = name;
     {
         const QSignalBlocker blocker(SeriesCombo);
-        SeriesCombo->setItemText(i, name);
+        SeriesCombo->setItemText(i, tf::ShownTitle(name, SeriesCombo));
         SeriesCombo->setCurrentIndex(i);
     }
     ShowCapabilityLines();

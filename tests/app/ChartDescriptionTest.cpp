@@ -39,6 +39,25 @@ TEST_F(WindowTest, ChartDescriptionListsWhatTheChartShows)
     EXPECT_EQ(bins[1].last(), QStringLiteral("3.90: 1"));
 }
 
+TEST_F(WindowTest, ChartDescriptionShowsAZeroCharacterAndGoesOnPastIt)
+{
+    // A header cell holding a zero character, as a binary file's bytes may
+    const QString title = QStringLiteral("a") + QChar(u'\0') + QStringLiteral("b");
+    Load({title + QStringLiteral(",c"), QStringLiteral("1,3"), QStringLiteral("2,4")});
+    form->HorizontalCheck->click();
+    form->HorizontalCheck->click();
+    const QString text = form->Chart1->accessibleDescription();
+    EXPECT_EQ(text.indexOf(QChar(u'\0')), -1);
+    const QString shown = QStringLiteral("a\u2400b");
+    EXPECT_TRUE(text.contains(QStringLiteral("凡例 ") + shown + QStringLiteral("\n凡例 c\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("\n系列 ") + shown + u'\n'));
+    // everything after it is there: the statistics lines and the second series with its bins
+    EXPECT_TRUE(text.contains(QStringLiteral("\n         c: 平均=")));
+    const qsizetype second = text.indexOf(QStringLiteral("\n系列 c\n"));
+    ASSERT_NE(second, -1);
+    EXPECT_EQ(text.mid(second).count(u'\n'), 1 + chart().Series(1)->Count());
+}
+
 TEST_F(WindowTest, ChartDescriptionFollowsOrientationVisibilityAndStatistics)
 {
     Load(SampleColumn());

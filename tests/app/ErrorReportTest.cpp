@@ -20,6 +20,36 @@ TEST(ApplicationTitle, FollowsTheExecutableName)
         EXPECT_EQ(tf::ApplicationTitleFromPath(QString::fromUtf8(path)), QString::fromUtf8(title)) << path;
 }
 
+struct ShortenCase {
+    const char *name;
+    QString text;
+    QString shown;
+};
+TF_PRINT_CASE_AS_NAME(ShortenCase)
+
+class BoxLines : public ::testing::TestWithParam<ShortenCase> {};
+
+TEST_P(BoxLines, LongOnesKeepTheirStartAndEnd)
+{
+    EXPECT_EQ(tf::ShortenedLines(GetParam().text), GetParam().shown);
+}
+
+const QString kPair = QString::fromUtf16(u"\U0001F600");
+
+INSTANTIATE_TEST_SUITE_P(
+    MessageBox, BoxLines,
+    ::testing::Values(
+        ShortenCase{"ShortKept", QStringLiteral("スタイル 'Nope' が見つかりません"),
+                    QStringLiteral("スタイル 'Nope' が見つかりません")},
+        ShortenCase{"LongestLineKept", QString(256, u'a'), QString(256, u'a')},
+        ShortenCase{"LongLineCut", QString(191, u'a') + QString(1000, u'b') + QString(64, u'c'),
+                    QString(191, u'a') + u'…' + QString(64, u'c')},
+        ShortenCase{"EveryLineOnItsOwn", QStringLiteral("x\n") + QString(300, u'd') + QStringLiteral("\ny"),
+                    QStringLiteral("x\n") + QString(191, u'd') + u'…' + QString(64, u'd') + QStringLiteral("\ny")},
+        ShortenCase{"PairsNeverSplit", QString(190, u'a') + kPair + QString(100, u'b') + kPair + QString(63, u'c'),
+                    QString(190, u'a') + u'…' + QString(63, u'c')}),
+    tftest::CaseName{});
+
 TEST_F(WindowTest, CommandErrorsAreReportedAndTheProgramGoesOn)
 {
     form->Command([] { throw tf::Error(QStringLiteral("リストのインデックスが範囲を超えています (0)")); });

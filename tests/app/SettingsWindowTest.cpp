@@ -288,6 +288,19 @@ TEST_F(SettingsWindowTest, StoredStyleNameWithMarkupIsShownAsTyped)
     EXPECT_TRUE(boxes.empty());
 }
 
+TEST_F(SettingsWindowTest, StoredStyleNameOfAMegabyteIsShownShortened)
+{
+    WriteIni("[Style]\r\nName=" + QByteArray("Glow").repeated(250000) + "\r\n");
+    Start();
+    ASSERT_EQ(boxes.size(), 1u);
+    const QString text = boxes[0].text;
+    EXPECT_LE(text.size(), 256);
+    EXPECT_TRUE(text.startsWith(QStringLiteral("スタイル 'GlowGlowGlow"))) << text.left(40).toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("GlowGlow' が見つかりません"))) << text.right(40).toStdString();
+    EXPECT_EQ(text.count(u'…'), 1);
+    EXPECT_EQ(TStyleManager::ActiveStyleName(), QStringLiteral("Turquoise Gray"));
+}
+
 TEST_F(SettingsWindowTest, ChosenStyleRestylesAtOnceAndSurvivesARestart)
 {
     Start();
