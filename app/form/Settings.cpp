@@ -36,10 +36,13 @@ void TForm1::SaveSettings()
     if (SettingsUnreadable)
         return;
     const tf::TWidgetFormBounds form(this);
+    // The six values reach the file in one rewrite (a failed one is reported as the first write's was).
+    IniFile->BeginUpdate();
     IniFile->WriteFormPos(QStringLiteral("FORM"), QStringLiteral("POSITION"), form);
     IniFile->WriteFormSize(QStringLiteral("FORM"), QStringLiteral("SIZE"), form);
     IniFile->WriteInteger(QStringLiteral("FORM"), QStringLiteral("DPI"), ScaleComboBox->currentIndex());
     IniFile->WriteString(QStringLiteral("Style"), QStringLiteral("Name"), tf::TStyleManager::ActiveStyleName());
+    IniFile->EndUpdate();
 }
 
 // The selected item names the style, never the typed text.

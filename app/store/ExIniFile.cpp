@@ -11,6 +11,8 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <limits>
+#include <stdexcept>
 #include <unistd.h>
 
 namespace tf {
@@ -111,7 +113,14 @@ TMemIniFile::TMemIniFile(const TIniLocation &location, bool caseSensitive)
         const QFileInfo info(path);
         if (path.isEmpty() || !info.exists() || info.isDir())
             return std::nullopt;
-        return TIniDocument::Parse(ReadFileBytes(path), caseSensitive);
+        // The document tells its names and values by 32-bit places; no settings file comes near that.
+        if (info.size() > std::numeric_limits<qint32>::max())
+            throw CannotOpenError(path, EFBIG);
+        try {
+            return TIniDocument::Parse(ReadFileBytes(path), caseSensitive);
+        } catch (const std::length_error &) { // a legacy text that grew beyond them when decoded
+            throw CannotOpenError(path, EFBIG);
+        }
     };
     std::optional<TIniDocument> shipped = read(location.defaultPath);
     std::optional<TIniDocument> own = read(location.path);
@@ -248,8 +257,25 @@ void TExIniFile::WriteFenced(const QString &Section, const QString &Ident, TFenc
 
 void TExIniFile::DoAutoUpdate()
 {
-    if (FAutoUpdate)
+    if (!FAutoUpdate)
+        return;
+    if (FHeldUpdates > 0)
+        FUpdatePending = true;
+    else
         UpdateFile();
+}
+
+void TExIniFile::BeginUpdate()
+{
+    ++FHeldUpdates;
+}
+
+void TExIniFile::EndUpdate()
+{
+    if (FHeldUpdates == 0 || --FHeldUpdates > 0 || !FUpdatePending)
+        return;
+    FUpdatePending = false;
+    UpdateFile();
 }
 
 void TExIniFile::UpdateFile()

@@ -156,6 +156,10 @@ public:
     void EraseSection(const QString &Section);
     void DeleteKey(const QString &Section, const QString &Ident);
     void UpdateFile();
+    // Writes between BeginUpdate and the matching EndUpdate change the memory only; EndUpdate then writes
+    // the file once when one of them would have (AutoUpdate on), so a group of values costs one rewrite.
+    void BeginUpdate();
+    void EndUpdate();
 
 private:
     TMemIniFile &Ini();
@@ -170,6 +174,8 @@ private:
     TFence FFence = fcNone;
     bool FAutoUpdate = true;
     bool FCaseSensitive = false;
+    int FHeldUpdates = 0;
+    bool FUpdatePending = false;
 };
 
 } // namespace tf

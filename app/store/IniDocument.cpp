@@ -3,45 +3,32 @@
 #include "intake/TextRules.h"
 
 #include <QLocale>
+#include "engine/LineList.h"
 #include <QSysInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
+#include <cstring>
 #include <limits>
+#include <stdexcept>
 
 namespace tf {
 
 namespace {
 
-bool IsBlank(QChar c)
+// In LineList's UTF-8 every byte up to 32 is the character of that code, and no other byte is one.
+bool IsBlank(char c)
 {
-    return c.unicode() <= 32;
+    return static_cast<unsigned char>(c) <= 32;
 }
 
-QStringView TrimBlanks(QStringView s)
+bool IsAscii(QByteArrayView bytes)
 {
-    qsizetype b = 0, e = s.size();
-    while (b < e && IsBlank(s[b]))
-        ++b;
-    while (e > b && IsBlank(s[e - 1]))
-        --e;
-    return s.sliced(b, e - b);
-}
-
-QStringView TrimTrailing(QStringView s)
-{
-    qsizetype e = s.size();
-    while (e > 0 && IsBlank(s[e - 1]))
-        --e;
-    return s.first(e);
-}
-
-QStringView TrimLeading(QStringView s)
-{
-    qsizetype b = 0;
-    while (b < s.size() && IsBlank(s[b]))
-        ++b;
-    return s.sliced(b);
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
 }
 
 // Text of a file without a mark. Valid UTF-8 that is not plain ASCII is a file saved by a Unicode
@@ -179,46 +166,285 @@ std::optional<int> IniTextToInt(const QString &text)
     return int(v);
 }
 
-TIniDocument TIniDocument::Parse(QByteArrayView bytes, bool caseSensitive)
+namespace {
+
+// The file's text as LineList's UTF-8, and where it begins: the bytes themselves (shared, the mark
+// skipped) when they are strict UTF-8 or ASCII already, else their decoded text encoded once.
+QByteArray TextOf(const QByteArray &bytes, TIniEncoding &encoding, qsizetype &begin)
+{
+    begin = 0;
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        encoding = TIniEncoding::Utf8Mark;
+        if (IsStrictUtf8(QByteArrayView(bytes).sliced(3))) {
+            begin = 3;
+            return bytes;
+        }
+        return EncodeLineText(QString::fromUtf8(QByteArrayView(bytes).sliced(3)));
+    }
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        return EncodeLineText(DecodeIni(bytes, encoding));
+    if (IsAscii(bytes)) {
+        encoding = TIniEncoding::Legacy;
+        return bytes;
+    }
+    if (IsStrictUtf8(bytes)) {
+        encoding = TIniEncoding::Utf8;
+        return bytes;
+    }
+    encoding = TIniEncoding::Legacy;
+    return EncodeLineText(DecodeLegacy(bytes, LegacyCodeset()));
+}
+
+constexpr qint32 Free = -1;
+constexpr qint32 Deleted = -2;
+
+} // namespace
+
+TIniDocument::TIniDocument(bool caseSensitive) : m_caseSensitive(caseSensitive)
+{
+    const QString letters = QStringLiteral("abcdefghijklmnopqrstuvwxyz");
+    m_plainUpperCase = QLocale::system().toUpper(letters) == letters.toUpper();
+}
+
+QByteArrayView TIniDocument::Bytes(qint32 at, qint32 size) const
+{
+    if (at < m_text.size())
+        return QByteArrayView(m_text).sliced(at, size);
+    return QByteArrayView(m_added).sliced(at - m_text.size(), size);
+}
+
+QString TIniDocument::Text(qint32 at, qint32 size) const
+{
+    return DecodeLineText(Bytes(at, size));
+}
+
+qint32 TIniDocument::Append(QStringView text, qint32 &size)
+{
+    const QByteArray bytes = EncodeLineText(text);
+    const qint64 at = m_text.size() + m_added.size();
+    if (at + bytes.size() > std::numeric_limits<qint32>::max())
+        throw std::length_error("settings text too long");
+    m_added += bytes;
+    size = qint32(bytes.size());
+    return qint32(at);
+}
+
+QByteArray TIniDocument::Prepared(QByteArrayView name) const
+{
+    if (m_caseSensitive)
+        return name.toByteArray();
+    // The user's locale decides the upper case, so letters beyond ASCII match as well; ASCII names are
+    // upper-cased in place where the locale does it as ASCII does.
+    if (m_plainUpperCase && IsAscii(name))
+        return name.toByteArray().toUpper();
+    return EncodeLineText(QLocale::system().toUpper(DecodeLineText(name)));
+}
+
+QByteArray TIniDocument::Prepared(const QString &name) const
+{
+    return Prepared(QByteArrayView(EncodeLineText(name)));
+}
+
+quint32 TIniDocument::Hash(QByteArrayView prepared)
+{
+    quint32 h = 2166136261u; // FNV-1a
+    for (char c : prepared) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 16777619u;
+    }
+    return h;
+}
+
+qint32 TIniDocument::FindSection(const QByteArray &prepared) const
+{
+    const std::vector<qint32> &cells = m_sectionTable.cells;
+    if (cells.empty())
+        return -1;
+    const size_t mask = cells.size() - 1;
+    for (size_t i = Hash(prepared) & mask;; i = (i + 1) & mask) {
+        const qint32 s = cells[i];
+        if (s == Free)
+            return -1;
+        if (s >= 0) {
+            const Section &section = m_sections[size_t(s)];
+            if (Prepared(Bytes(section.name, section.nameSize)) == prepared)
+                return s;
+        }
+    }
+}
+
+qint32 TIniDocument::FindEntry(qint32 section, const QByteArray &prepared) const
+{
+    const std::vector<qint32> &cells = m_keyTable.cells;
+    if (cells.empty() || section < 0)
+        return -1;
+    const size_t mask = cells.size() - 1;
+    for (size_t i = (Hash(prepared) ^ quint32(section) * 2654435761u) & mask;; i = (i + 1) & mask) {
+        const qint32 e = cells[i];
+        if (e == Free)
+            return -1;
+        if (e >= 0) {
+            const Entry &entry = m_entries[size_t(e)];
+            if (entry.section == section && Prepared(Bytes(entry.key, entry.keySize)) == prepared)
+                return e;
+        }
+    }
+}
+
+void TIniDocument::Grow(Table &table, qsizetype count)
+{
+    // Half full at most, so that a lookup looks at few cells.
+    if (2 * (table.used + count) <= qsizetype(table.cells.size()))
+        return;
+    size_t size = 16;
+    while (size < size_t(2 * (table.used + count)))
+        size *= 2;
+    table.cells.assign(size, Free);
+    table.used = 0;
+    if (&table == &m_sectionTable) {
+        for (size_t s = 0; s < m_sections.size(); ++s) {
+            const Section &section = m_sections[s];
+            const QByteArray prepared = Prepared(Bytes(section.name, section.nameSize));
+            if (FindSection(prepared) >= 0) // sections one only under another comparison: the first is found
+                continue;
+            const size_t mask = size - 1;
+            size_t i = Hash(prepared) & mask;
+            while (table.cells[i] != Free)
+                i = (i + 1) & mask;
+            table.cells[i] = qint32(s);
+            ++table.used;
+        }
+    } else {
+        for (size_t s = 0; s < m_sections.size(); ++s)
+            for (qint32 e = m_sections[s].first; e >= 0; e = m_entries[size_t(e)].next)
+                if (m_entries[size_t(e)].keySize >= 0)
+                    SetKeySlot(e, Prepared(Bytes(m_entries[size_t(e)].key, m_entries[size_t(e)].keySize)));
+    }
+}
+
+void TIniDocument::SetKeySlot(qint32 entry, const QByteArray &prepared)
+{
+    // The key's slot names its last entry: an existing slot is taken over.
+    std::vector<qint32> &cells = m_keyTable.cells;
+    const qint32 section = m_entries[size_t(entry)].section;
+    const size_t mask = cells.size() - 1;
+    for (size_t i = (Hash(prepared) ^ quint32(section) * 2654435761u) & mask;; i = (i + 1) & mask) {
+        const qint32 e = cells[i];
+        if (e == Free) {
+            cells[i] = entry;
+            ++m_keyTable.used;
+            return;
+        }
+        if (e >= 0 && m_entries[size_t(e)].section == section
+            && Prepared(Bytes(m_entries[size_t(e)].key, m_entries[size_t(e)].keySize)) == prepared) {
+            cells[i] = entry;
+            return;
+        }
+    }
+}
+
+qint32 TIniDocument::AddSection(qint32 name, qint32 size, const QByteArray &prepared)
+{
+    if (m_sections.size() >= size_t(std::numeric_limits<qint32>::max()))
+        throw std::length_error("too many settings sections");
+    Grow(m_sectionTable, 1);
+    m_sections.push_back(Section{name, size, -1, -1});
+    const qint32 s = qint32(m_sections.size() - 1);
+    std::vector<qint32> &cells = m_sectionTable.cells;
+    const size_t mask = cells.size() - 1;
+    size_t i = Hash(prepared) & mask;
+    while (cells[i] != Free)
+        i = (i + 1) & mask;
+    cells[i] = s;
+    ++m_sectionTable.used;
+    return s;
+}
+
+void TIniDocument::AddEntry(qint32 section, const Entry &entry)
+{
+    if (m_entries.size() >= size_t(std::numeric_limits<qint32>::max()))
+        throw std::length_error("too many settings entries");
+    if (entry.keySize >= 0)
+        Grow(m_keyTable, 1);
+    m_entries.push_back(entry);
+    const qint32 e = qint32(m_entries.size() - 1);
+    m_entries.back().section = section;
+    Section &s = m_sections[size_t(section)];
+    if (s.last >= 0)
+        m_entries[size_t(s.last)].next = e;
+    else
+        s.first = e;
+    s.last = e;
+    if (entry.keySize >= 0)
+        SetKeySlot(e, Prepared(Bytes(entry.key, entry.keySize)));
+}
+
+void TIniDocument::Reindex()
+{
+    m_sectionTable = Table();
+    m_keyTable = Table();
+    Grow(m_sectionTable, qsizetype(m_sections.size()));
+    Grow(m_keyTable, qsizetype(m_entries.size()));
+}
+
+TIniDocument TIniDocument::Parse(const QByteArray &bytes, bool caseSensitive)
 {
     TIniDocument doc(caseSensitive);
-    const QString text = DecodeIni(bytes, doc.m_encoding);
-    Section *current = nullptr;
     qsizetype i = 0;
-    const qsizetype n = text.size();
+    doc.m_text = TextOf(bytes, doc.m_encoding, i);
+    if (doc.m_text.size() > std::numeric_limits<qint32>::max()) // no name or value could be told by its size
+        throw std::length_error("settings file too large");
+    const char *text = doc.m_text.constData();
+    const qsizetype n = doc.m_text.size();
+    qint32 current = -1;
     while (i < n) {
         qsizetype end = i;
-        while (end < n && text[end] != u'\r' && text[end] != u'\n')
+        while (end < n && text[end] != '\r' && text[end] != '\n')
             ++end;
-        const QStringView line = TrimBlanks(QStringView(text).sliced(i, end - i));
+        qsizetype b = i, e = end;
+        while (b < e && IsBlank(text[b]))
+            ++b;
+        while (e > b && IsBlank(text[e - 1]))
+            --e;
         i = end;
-        if (i < n && text[i] == u'\r')
+        if (i < n && text[i] == '\r')
             ++i;
-        if (i < n && text[i] == u'\n')
+        if (i < n && text[i] == '\n')
             ++i;
-        if (line.isEmpty() || line[0] == u';')
+        if (b == e || text[b] == ';')
             continue;
-        if (line[0] == u'[' && line.back() == u']' && line.size() >= 2) {
-            const QString name = TrimBlanks(line.sliced(1, line.size() - 2)).toString();
-            current = doc.FindSection(name);
-            if (!current)
-                current = &doc.AddSection(name);
+        if (text[b] == '[' && text[e - 1] == ']' && e - b >= 2) {
+            qsizetype nb = b + 1, ne = e - 1;
+            while (nb < ne && IsBlank(text[nb]))
+                ++nb;
+            while (ne > nb && IsBlank(text[ne - 1]))
+                --ne;
+            const QByteArray prepared = doc.Prepared(QByteArrayView(text + nb, ne - nb));
+            current = doc.FindSection(prepared);
+            if (current < 0)
+                current = doc.AddSection(qint32(nb), qint32(ne - nb), prepared);
             continue;
         }
-        if (!current)
+        if (current < 0)
             continue;
-        const qsizetype eq = line.indexOf(u'=');
         Entry entry;
-        if (eq < 0) {
-            entry.keyed = false;
-            entry.value = line.toString();
+        const char *eq = static_cast<const char *>(std::memchr(text + b, '=', size_t(e - b)));
+        if (!eq) {
+            entry.value = qint32(b);
+            entry.valueSize = qint32(e - b);
         } else {
-            entry.key = TrimTrailing(line.first(eq)).toString();
-            entry.value = TrimLeading(line.sliced(eq + 1)).toString();
+            qsizetype ke = eq - text;
+            while (ke > b && IsBlank(text[ke - 1]))
+                --ke;
+            qsizetype vb = eq - text + 1;
+            while (vb < e && IsBlank(text[vb]))
+                ++vb;
+            entry.key = qint32(b);
+            entry.keySize = qint32(ke - b);
+            entry.value = qint32(vb);
+            entry.valueSize = qint32(e - vb);
         }
-        current->entries.push_back(std::move(entry));
-        if (current->entries.back().keyed)
-            current->keys.insert(doc.Prepared(current->entries.back().key), int(current->entries.size() - 1));
+        doc.AddEntry(current, entry);
     }
     doc.m_modified = false;
     return doc;
@@ -226,23 +452,39 @@ TIniDocument TIniDocument::Parse(QByteArrayView bytes, bool caseSensitive)
 
 QByteArray TIniDocument::Serialize()
 {
-    QString text;
+    // LineList's UTF-8 of the whole file; written as it is when that is the file's encoding. Its size is
+    // counted first, so that it is made at once.
+    qsizetype size = 0;
     for (const Section &section : m_sections) {
-        text += u'[' + section.name + QStringLiteral("]\r\n");
-        for (const Entry &entry : section.entries) {
-            if (entry.keyed)
-                text += entry.key + u'=' + entry.value;
-            else
-                text += entry.value;
-            text += QStringLiteral("\r\n");
-        }
-        text += QStringLiteral("\r\n");
+        size += section.nameSize + 6;
+        EachEntry(qint32(&section - m_sections.data()),
+                  [&](const Entry &entry) { size += std::max(entry.keySize + 1, 0) + entry.valueSize + 2; });
     }
+    QByteArray text;
+    text.reserve(size);
+    for (const Section &section : m_sections) {
+        text += '[';
+        text += Bytes(section.name, section.nameSize);
+        text += "]\r\n";
+        EachEntry(qint32(&section - m_sections.data()), [&](const Entry &entry) {
+            if (entry.keySize >= 0) {
+                text += Bytes(entry.key, entry.keySize);
+                text += '=';
+            }
+            text += Bytes(entry.value, entry.valueSize);
+            text += "\r\n";
+        });
+        text += "\r\n";
+    }
+    // Lone surrogates (from a UTF-16 file) have no UTF-8 of their own: only strict UTF-8 is written as it is.
+    const bool ascii = IsAscii(text);
     switch (m_encoding) {
     case TIniEncoding::Legacy:
+        if (ascii)
+            return text;
         // Legacy bytes that would read back as another encoding (valid UTF-8, say) would come back garbled:
         // such a text is written as UTF-8 with a mark instead.
-        if (std::optional<QByteArray> bytes = EncodeLegacy(text)) {
+        if (std::optional<QByteArray> bytes = EncodeLegacy(DecodeLineText(text))) {
             TIniEncoding readBack = TIniEncoding::Legacy;
             DecodeIni(*bytes, readBack);
             if (readBack == TIniEncoding::Legacy)
@@ -251,13 +493,13 @@ QByteArray TIniDocument::Serialize()
         m_encoding = TIniEncoding::Utf8Mark;
         [[fallthrough]];
     case TIniEncoding::Utf8Mark:
-        return "\xEF\xBB\xBF" + text.toUtf8();
+        return "\xEF\xBB\xBF" + (ascii || IsStrictUtf8(text) ? text : DecodeLineText(text).toUtf8());
     case TIniEncoding::Utf8:
-        return text.toUtf8();
+        return ascii || IsStrictUtf8(text) ? text : DecodeLineText(text).toUtf8();
     case TIniEncoding::Utf16LE:
-        return EncodeUtf16(text, false);
+        return EncodeUtf16(DecodeLineText(text), false);
     case TIniEncoding::Utf16BE:
-        return EncodeUtf16(text, true);
+        return EncodeUtf16(DecodeLineText(text), true);
     }
     return QByteArray();
 }
@@ -267,61 +509,16 @@ void TIniDocument::SetCaseSensitive(bool on)
     if (on == m_caseSensitive)
         return;
     m_caseSensitive = on;
-    Reindex();
-}
-
-QString TIniDocument::Prepared(const QString &name) const
-{
-    // The user's locale decides the upper case, so letters beyond ASCII match as well.
-    return m_caseSensitive ? name : QLocale::system().toUpper(name);
-}
-
-const TIniDocument::Section *TIniDocument::FindSection(const QString &name) const
-{
-    const auto it = m_sectionIndex.constFind(Prepared(name));
-    return it == m_sectionIndex.constEnd() ? nullptr : &m_sections[size_t(*it)];
-}
-
-TIniDocument::Section *TIniDocument::FindSection(const QString &name)
-{
-    return const_cast<Section *>(std::as_const(*this).FindSection(name));
-}
-
-TIniDocument::Section &TIniDocument::AddSection(const QString &name)
-{
-    m_sections.push_back(Section{name, {}, {}});
-    m_sectionIndex.insert(Prepared(name), int(m_sections.size() - 1));
-    return m_sections.back();
-}
-
-void TIniDocument::Reindex(Section &section) const
-{
-    section.keys.clear();
-    for (size_t i = 0; i < section.entries.size(); ++i) {
-        if (section.entries[i].keyed)
-            section.keys.insert(Prepared(section.entries[i].key), int(i));
-    }
-}
-
-void TIniDocument::Reindex()
-{
     // Sections that were one under the old comparison stay apart; lookups find the first of them.
-    m_sectionIndex.clear();
-    for (size_t i = m_sections.size(); i-- > 0;) {
-        m_sectionIndex.insert(Prepared(m_sections[i].name), int(i));
-        Reindex(m_sections[i]);
-    }
+    Reindex();
 }
 
 std::optional<QString> TIniDocument::Value(const QString &section, const QString &key) const
 {
-    const Section *s = FindSection(section);
-    if (!s)
+    const qint32 e = FindEntry(FindSection(section), Prepared(key));
+    if (e < 0)
         return std::nullopt;
-    const auto it = s->keys.constFind(Prepared(key));
-    if (it == s->keys.constEnd())
-        return std::nullopt;
-    return s->entries[size_t(*it)].value;
+    return Text(m_entries[size_t(e)].value, m_entries[size_t(e)].valueSize);
 }
 
 QString TIniDocument::ReadString(const QString &section, const QString &key, const QString &defaultValue) const
@@ -336,15 +533,22 @@ int TIniDocument::ReadInteger(const QString &section, const QString &key, int de
 
 void TIniDocument::WriteString(const QString &section, const QString &key, const QString &value)
 {
-    Section *s = FindSection(section);
-    if (!s)
-        s = &AddSection(section);
-    const auto it = s->keys.constFind(Prepared(key));
-    if (it != s->keys.constEnd()) {
-        s->entries[size_t(*it)].value = value;
+    const QByteArray preparedSection = Prepared(section);
+    qint32 s = FindSection(preparedSection);
+    if (s < 0) {
+        qint32 size = 0;
+        const qint32 at = Append(section, size);
+        s = AddSection(at, size, preparedSection);
+    }
+    const qint32 e = FindEntry(s, Prepared(key));
+    if (e >= 0) {
+        Entry &entry = m_entries[size_t(e)];
+        entry.value = Append(value, entry.valueSize);
     } else {
-        s->entries.push_back(Entry{key, value, true});
-        s->keys.insert(Prepared(key), int(s->entries.size() - 1));
+        Entry entry;
+        entry.key = Append(key, entry.keySize);
+        entry.value = Append(value, entry.valueSize);
+        AddEntry(s, entry);
     }
     m_modified = true;
 }
@@ -356,7 +560,7 @@ void TIniDocument::WriteInteger(const QString &section, const QString &key, int 
 
 bool TIniDocument::SectionExists(const QString &section) const
 {
-    return FindSection(section) != nullptr;
+    return FindSection(section) >= 0;
 }
 
 bool TIniDocument::ValueExists(const QString &section, const QString &key) const
@@ -368,18 +572,19 @@ QStringList TIniDocument::ReadSections() const
 {
     QStringList names;
     for (const Section &s : m_sections)
-        names += s.name;
+        names += Text(s.name, s.nameSize);
     return names;
 }
 
 QStringList TIniDocument::ReadSection(const QString &section) const
 {
     QStringList keys;
-    if (const Section *s = FindSection(section)) {
-        for (const Entry &e : s->entries) {
-            if (e.keyed)
-                keys += e.key;
-        }
+    const qint32 s = FindSection(section);
+    if (s >= 0) {
+        EachEntry(s, [&](const Entry &e) {
+            if (e.keySize >= 0)
+                keys += Text(e.key, e.keySize);
+        });
     }
     return keys;
 }
@@ -387,41 +592,96 @@ QStringList TIniDocument::ReadSection(const QString &section) const
 QStringList TIniDocument::ReadSectionValues(const QString &section) const
 {
     QStringList lines;
-    if (const Section *s = FindSection(section)) {
-        for (const Entry &e : s->entries)
-            lines += e.keyed ? e.key + u'=' + e.value : e.value;
+    const qint32 s = FindSection(section);
+    if (s >= 0) {
+        EachEntry(s, [&](const Entry &e) {
+            lines += e.keySize >= 0 ? Text(e.key, e.keySize) + u'=' + Text(e.value, e.valueSize)
+                                    : Text(e.value, e.valueSize);
+        });
     }
     return lines;
 }
 
 void TIniDocument::EraseSection(const QString &section)
 {
-    const Section *s = FindSection(section);
-    if (!s)
+    const qint32 s = FindSection(section);
+    if (s < 0)
         return;
-    m_sections.erase(m_sections.begin() + (s - m_sections.data()));
+    // Later sections move up one place; their entries are renumbered with them, this one's dropped.
+    std::vector<Entry> kept;
+    std::vector<Section> sections;
+    for (size_t k = 0; k < m_sections.size(); ++k) {
+        if (qint32(k) == s)
+            continue;
+        Section moved{m_sections[k].name, m_sections[k].nameSize, -1, -1};
+        const qint32 index = qint32(sections.size());
+        EachEntry(qint32(k), [&](const Entry &e) {
+            kept.push_back(e);
+            kept.back().section = index;
+            kept.back().next = -1;
+            const qint32 at = qint32(kept.size() - 1);
+            if (moved.last >= 0)
+                kept[size_t(moved.last)].next = at;
+            else
+                moved.first = at;
+            moved.last = at;
+        });
+        sections.push_back(moved);
+    }
+    m_sections = std::move(sections);
+    m_entries = std::move(kept);
     Reindex();
     m_modified = true;
 }
 
 void TIniDocument::DeleteKey(const QString &section, const QString &key)
 {
-    Section *s = FindSection(section);
-    if (!s)
+    const qint32 s = FindSection(section);
+    const QByteArray prepared = Prepared(key);
+    const qint32 e = FindEntry(s, prepared);
+    if (e < 0)
         return;
-    const auto it = s->keys.constFind(Prepared(key));
-    if (it == s->keys.constEnd())
-        return;
-    s->entries.erase(s->entries.begin() + *it);
-    Reindex(*s);
+    // Unlinked from its section; an earlier entry of the same key, if any, is the key's now.
+    Section &sec = m_sections[size_t(s)];
+    qint32 previous = -1, sameKey = -1;
+    for (qint32 k = sec.first; k != e; k = m_entries[size_t(k)].next) {
+        const Entry &other = m_entries[size_t(k)];
+        if (other.keySize >= 0 && Prepared(Bytes(other.key, other.keySize)) == prepared)
+            sameKey = k;
+        previous = k;
+    }
+    const qint32 next = m_entries[size_t(e)].next;
+    if (previous >= 0)
+        m_entries[size_t(previous)].next = next;
+    else
+        sec.first = next;
+    if (sec.last == e)
+        sec.last = previous;
+    std::vector<qint32> &cells = m_keyTable.cells;
+    for (qint32 &slot : cells) // the key's one slot
+        if (slot == e) {
+            slot = sameKey >= 0 ? sameKey : Deleted;
+            break;
+        }
     m_modified = true;
 }
 
 void TIniDocument::Clear()
 {
+    m_text.clear();
+    m_added.clear();
     m_sections.clear();
-    m_sectionIndex.clear();
+    m_entries.clear();
+    m_sectionTable = Table();
+    m_keyTable = Table();
     m_modified = true;
+}
+
+qsizetype TIniDocument::HeldBytes() const
+{
+    return m_text.capacity() + m_added.capacity() + qsizetype(m_sections.capacity() * sizeof(Section))
+        + qsizetype(m_entries.capacity() * sizeof(Entry))
+        + qsizetype((m_sectionTable.cells.capacity() + m_keyTable.cells.capacity()) * sizeof(qint32));
 }
 
 } // namespace tf

@@ -3,7 +3,6 @@
 // to bytes in the encoding it was read in. Knows nothing of the disk; TMemIniFile adds the file.
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -17,11 +16,13 @@ enum class TIniEncoding { Legacy, Utf8, Utf8Mark, Utf16LE, Utf16BE };
 
 class TIniDocument {
 public:
-    explicit TIniDocument(bool caseSensitive = false) : m_caseSensitive(caseSensitive) {}
+    explicit TIniDocument(bool caseSensitive = false);
 
     // Reads a whole file's bytes: encoding by mark, lines trimmed, comments and lines outside sections
-    // skipped, repeated sections merged. Never fails; any bytes give some document.
-    static TIniDocument Parse(QByteArrayView bytes, bool caseSensitive = false);
+    // skipped, repeated sections merged. Never fails; any bytes give some document. A file in UTF-8 (or
+    // plain ASCII) is kept as it is, shared with `bytes`; names and values are places in it, so a file
+    // of a million sections costs a few times its size, not a few hundred.
+    static TIniDocument Parse(const QByteArray &bytes, bool caseSensitive = false);
     // The file's bytes: each section, its entries and an empty line, CR LF after every line, in the
     // document's encoding with its mark. Text the legacy code page cannot hold switches the document
     // to UTF-8 with a mark rather than losing characters.
@@ -53,29 +54,63 @@ public:
     bool Modified() const { return m_modified; }
     void SetModified(bool on) { m_modified = on; }
 
+    // The bytes the document holds (its text, its lists and lookup tables), for the checks of its cost.
+    qsizetype HeldBytes() const;
+
 private:
-    struct Entry {
-        QString key;   // the key as written; empty for a value-less line
-        QString value; // the value, or the whole line for a value-less one
-        bool keyed = true;
-    };
+    // Names and values are places in the text: the file's bytes (in LineList's UTF-8, which keeps every
+    // UTF-16 unit), then the texts written since, held apart so that the file's bytes stay shared.
+    // The text is at most 2 GB (a larger file is refused before it is read), so places fit 32 bits.
     struct Section {
-        QString name;
-        std::vector<Entry> entries;
-        QHash<QString, int> keys; // prepared key to the index of its last entry
+        qint32 name = 0;
+        qint32 nameSize = 0;
+        qint32 first = -1; // entries in order, linked by Entry::next
+        qint32 last = -1;
+    };
+    struct Entry {
+        qint32 key = 0;   // for a value-less line, unused
+        qint32 value = 0; // the value, or the whole line for a value-less one
+        qint32 keySize = -1; // -1 for a value-less line
+        qint32 valueSize = 0;
+        qint32 next = -1;
+        qint32 section = 0;
+    };
+    // Open addressing over indices (into m_sections or m_entries): -1 free, -2 left by a deleted key.
+    struct Table {
+        std::vector<qint32> cells;
+        qsizetype used = 0; // filled and deleted cells
     };
 
-    QString Prepared(const QString &name) const;
-    const Section *FindSection(const QString &name) const;
-    Section *FindSection(const QString &name);
-    Section &AddSection(const QString &name);
-    void Reindex(Section &section) const;
+    QByteArrayView Bytes(qint32 at, qint32 size) const;
+    QString Text(qint32 at, qint32 size) const;
+    qint32 Append(QStringView text, qint32 &size);
+    QByteArray Prepared(QByteArrayView name) const; // as lookups compare it
+    QByteArray Prepared(const QString &name) const;
+    static quint32 Hash(QByteArrayView prepared);
+    qint32 FindSection(const QByteArray &prepared) const;
+    qint32 FindEntry(qint32 section, const QByteArray &prepared) const;
+    qint32 FindSection(const QString &name) const { return FindSection(Prepared(name)); }
+    qint32 AddSection(qint32 name, qint32 size, const QByteArray &prepared);
+    void AddEntry(qint32 section, const Entry &entry);
+    void SetKeySlot(qint32 entry, const QByteArray &prepared);
+    void Grow(Table &table, qsizetype count);
     void Reindex();
+    template <typename F>
+    void EachEntry(qint32 section, F &&f) const
+    {
+        for (qint32 e = m_sections[size_t(section)].first; e >= 0; e = m_entries[size_t(e)].next)
+            f(m_entries[size_t(e)]);
+    }
 
+    QByteArray m_text;  // the file's bytes; names and values below m_text.size() are in it
+    QByteArray m_added; // texts written since
     std::vector<Section> m_sections;
-    QHash<QString, int> m_sectionIndex; // prepared name to position
+    std::vector<Entry> m_entries; // entries of every section; deleted ones stay unlinked
+    Table m_sectionTable;
+    Table m_keyTable;
     TIniEncoding m_encoding = TIniEncoding::Legacy;
     bool m_caseSensitive = false;
+    bool m_plainUpperCase = true; // the locale upper-cases ASCII letters as ASCII does
     bool m_modified = false;
 };
 

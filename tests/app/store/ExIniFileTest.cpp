@@ -1,6 +1,8 @@
 // The settings store on disk: where its file is, what each operation reads and writes, and failures.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 #include <sys/stat.h>
@@ -116,6 +118,37 @@ TEST_F(ExIniFileTest, WithoutAutoUpdateChangesWaitForUpdateFile)
     EXPECT_EQ(ReadBytes(Bin()), QByteArray("[S]\r\nK=5\r\n\r\n"));
     ini->WriteInteger(QStringLiteral("S"), QStringLiteral("K"), 6);
     ini->SetFileName(QStringLiteral("tallyfold.ini")); // discards what was not written
+    EXPECT_EQ(ini->ReadInteger(QStringLiteral("S"), QStringLiteral("K"), 0), 5);
+}
+
+TEST_F(ExIniFileTest, HeldWritesReachTheFileOnceAtTheEnd)
+{
+    WriteBytes(Bin(), "[S]\r\nK=1\r\n");
+    auto ini = Loaded();
+    ini->BeginUpdate();
+    ini->BeginUpdate();
+    ini->WriteInteger(QStringLiteral("S"), QStringLiteral("K"), 5);
+    ini->WriteString(QStringLiteral("T"), QStringLiteral("N"), QStringLiteral("x"));
+    ini->EndUpdate();
+    EXPECT_EQ(ReadBytes(Bin()), QByteArray("[S]\r\nK=1\r\n")) << "written before the outer end";
+    ini->EndUpdate();
+    EXPECT_EQ(ReadBytes(Bin()), QByteArray("[S]\r\nK=5\r\n\r\n[T]\r\nN=x\r\n\r\n"));
+    // nothing held: every write goes through again, and an end without writes writes nothing
+    QFile::remove(Bin());
+    ini->BeginUpdate();
+    ini->EndUpdate();
+    EXPECT_FALSE(QFileInfo::exists(Bin()));
+    ini->WriteInteger(QStringLiteral("S"), QStringLiteral("K"), 6);
+    EXPECT_EQ(ReadBytes(Bin()), QByteArray("[S]\r\nK=6\r\n\r\n[T]\r\nN=x\r\n\r\n"));
+}
+
+TEST_F(ExIniFileTest, HeldWritesThatCannotReachTheFileFailAtTheEnd)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("bin/tallyfold.ini")));
+    auto ini = Loaded();
+    ini->BeginUpdate();
+    ini->WriteInteger(QStringLiteral("S"), QStringLiteral("K"), 5);
+    EXPECT_THROW(ini->EndUpdate(), Error);
     EXPECT_EQ(ini->ReadInteger(QStringLiteral("S"), QStringLiteral("K"), 0), 5);
 }
 

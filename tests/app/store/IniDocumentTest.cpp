@@ -166,6 +166,25 @@ TEST(IniDocument, SectionQueries)
     EXPECT_EQ(doc.Serialize(), QByteArray("[B]\r\nz=3\r\n\r\n"));
 }
 
+TEST(IniDocument, ManySmallSectionsCostAFewTimesTheFile)
+{
+    QByteArray file;
+    for (int k = 0; k < 100000; ++k)
+        file += "[S" + QByteArray::number(k) + "]\r\nk=" + QByteArray::number(k % 10) + "\r\n";
+    const bool measured = tftest::ResetPeakMemory();
+    const qint64 before = tftest::MemoryBytes("VmHWM");
+    TIniDocument doc = TIniDocument::Parse(file);
+    const qint64 rise = tftest::MemoryBytes("VmHWM") - before;
+    EXPECT_EQ(doc.ReadInteger(QStringLiteral("s99999"), QStringLiteral("K"), -1), 9);
+    EXPECT_EQ(doc.ReadSections().size(), 100000);
+    EXPECT_LT(doc.HeldBytes(), 8 * file.size());
+    doc.WriteInteger(QStringLiteral("S5"), QStringLiteral("k"), 7);
+    EXPECT_EQ(doc.Serialize().size(), file.size() + 2 * 100000) << "one empty line after each section";
+    if (!measured)
+        GTEST_SKIP() << "the system tells no peak memory";
+    EXPECT_LT(rise, 10 * file.size()) << "peak rose by " << rise << " bytes";
+}
+
 TEST(IniDocument, AnyBytesParseAndWriteBackReadable)
 {
     // Binary noise, a stray mark and cut UTF-16 must never break reading or the document written back.
