@@ -6,6 +6,7 @@
 #include "bench/FileRun.h"
 #include "bench/OpenPhase.h"
 #include "bench/PaintBench.h"
+#include "bench/Shapes.h"
 #include "bench/WindowOpenBench.h"
 #include "engine/Build.h"
 #include "engine/Capability.h"
@@ -181,6 +182,11 @@ int main(int argc, char **argv)
         RunPaintBench();
         return 0;
     }
+    // "shapes [NAME...]": inputs shaped to cost far more than their size, each in a process of its own.
+    if (argc > 1 && QByteArray(argv[1]) == "shapes")
+        return bench::RunShapes(argv[0], argc - 2, argv + 2);
+    if (argc == 4 && QByteArray(argv[1]) == "shape-run")
+        return bench::RunOneShape(argv[2], QString::fromLocal8Bit(argv[3]));
     // --file PATH: the whole path on one file. --short-lines MB: the same on a file of MB megabytes of
     // one-digit lines, written first to a temporary file.
     if (argc == 3 && std::strcmp(argv[1], "--file") == 0)
@@ -195,7 +201,9 @@ int main(int argc, char **argv)
         return RunFile(path);
     }
     if (argc != 1) {
-        std::fprintf(stderr, "usage: %s [export | paint | capability | window PATH | --file PATH | --short-lines MB]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [export | paint | capability | shapes [NAME...] | window PATH | --file PATH |"
+                             " --short-lines MB]\n",
+                     argv[0]);
         return 2;
     }
 

@@ -79,7 +79,25 @@ struct Outcome {
     QString error;
 };
 
-Outcome Run(tf::EngineState &st, const tf::BuildControls &c, RecordingSink &sink, const tf::NumberFormat &fmt)
+// Titles, statistics lines and the note hold a cell's text once at most, cut to what can be shown, and
+// a fixed text per series: their length follows the input's, whatever its shape.
+void CheckTextsPerInputByte(const QStringList &calls, qsizetype inputBytes)
+{
+    qsizetype texts = 0;
+    for (const QString &call : calls) {
+        if (call.startsWith(QLatin1String("Titles ")) || call.startsWith(QLatin1String("Stat "))
+            || call.startsWith(QLatin1String("Note "))) {
+            texts += call.size();
+            FUZZ_CHECK(call.size() <= tf::LongestShownCell * (tf::NonNumberCells::CellsKept + 1) + 4096,
+                       QStringLiteral("a call of %1 units").arg(call.size()));
+        }
+    }
+    FUZZ_CHECK(texts <= 100 * inputBytes + 4096,
+               QStringLiteral("%1 units of titles, lines and notes from %2 bytes").arg(texts).arg(inputBytes));
+}
+
+Outcome Run(tf::EngineState &st, const tf::BuildControls &c, RecordingSink &sink, const tf::NumberFormat &fmt,
+            qsizetype inputBytes)
 {
     const qsizetype before = sink.calls.size();
     Outcome out;
@@ -89,6 +107,7 @@ Outcome Run(tf::EngineState &st, const tf::BuildControls &c, RecordingSink &sink
         out.error = e.message();
     }
     out.calls = sink.calls.mid(before);
+    CheckTextsPerInputByte(out.calls, inputBytes);
     if (out.error.isEmpty() && !out.calls.isEmpty()) {
         FUZZ_CHECK(!st.ManualDivFlag && !st.MBunkatuFlag, QStringLiteral("a completed build left a one-shot flag set"));
         FUZZ_CHECK(st.bunkatu >= 0 && st.bunkatu <= 100, QStringLiteral("bunkatu %1").arg(st.bunkatu));
@@ -171,7 +190,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0; // bytes behind a UTF-8 mark that are not UTF-8: no lines to build from
     }
     SetOneShots(firstFlags & 3, st); // a data source sets mag to 1.0 before its build
-    Run(st, first, sink, fmt);
+    Run(st, first, sink, fmt, qsizetype(size));
 
     // The second build as a setting command starts it.
     SetOneShots(secondFlags, st);
@@ -181,8 +200,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     coldSink.axisMin = sink.axisMin;
     coldSink.axisMax = sink.axisMax;
 
-    const Outcome warm = Run(st, second, sink, fmt);
-    const Outcome fresh = Run(cold, second, coldSink, fmt);
+    const Outcome warm = Run(st, second, sink, fmt, qsizetype(size));
+    const Outcome fresh = Run(cold, second, coldSink, fmt, qsizetype(size));
     FUZZ_CHECK(warm.error == fresh.error, QStringLiteral("warm: \"%1\"\ncold: \"%2\"").arg(warm.error, fresh.error));
     FUZZ_CHECK(warm.calls == fresh.calls,
                QStringLiteral("warm:\n%1\ncold:\n%2").arg(warm.calls.join(u'\n'), fresh.calls.join(u'\n')));

@@ -79,6 +79,8 @@ for name, (ctl, text) in {
     "many-columns": (0x26, TABLES["many-columns"]),
     "long-cells": (0x20, "1" * 70 + ",2\n" + "0." + "0" * 80 + "1,3\n" + " " * 65 + "5 ,6\n"),
     "signs-spaces": (0x28, "  -1  ,+2, - 3,1 e3,1e 3,\t4,1_0,0x10,１２\n"),
+    "first-line-beyond-limit": (0x20, "1," * 1100 + "1\n2\n"),
+    "nul-in-header": (0x30, "a\0b,c\n1,\0\n2,3\n"),
 }.items():
     write("number_table", name, bytes([ctl]) + text.encode("utf-8"))
 
@@ -108,6 +110,10 @@ for name, data in {
     "one-line-and-empty": build_seed(b"42\n\n"),
     "header-only": build_seed(b"a,b\n\n\n"),
     "huge-mag": build_seed(b"1e300\n-1e300\n", c1=(1, 10, "", "", ""), c2=(1, 10, None), f2=4 | (7 << 3)),
+    "first-line-beyond-limit": build_seed(b"1," * 1001 + b"1\n2\n"),
+    "first-line-at-limit": build_seed(b"a," * 999 + b"a\n1,2\n3,4\n", c2=(0, 12, None), f2=2),
+    "long-header-cell": build_seed(b"x" * 3000 + b",y\n1,q\n2,3\n"),
+    "nul-in-header": build_seed(b"a\0b,c\n1,3\n2,4\n"),
 }.items():
     write("build", name, data)
 
@@ -144,6 +150,8 @@ for name, data in {
     "cp932": "[表示]\r\n書体=ＭＳ ゴシック\r\n".encode("cp932"),
     "repeated-and-odd": b"x=outside\n[A]\nk=1\n[a]\nK=2\n[B\n = \n=v\nk==2\n[]\n  [C]  \n\tt = 0x7FFFFFFF \nn=-2147483648\nh=$FFFFFFFF\n",
     "lone-surrogates": b"\xff\xfe" + "[S]\r\nk=".encode("utf-16-le") + b"\x00\xd8\x00\xdc\x00\xdc\r\x00",
+    "long-style-name": b"[Style]\r\nName=" + b"Glow" * 800 + b"\r\n",
+    "many-sections": b"".join(b"[S%d]\r\nk=%d\r\n" % (k, k % 10) for k in range(300)) + b"[s7]\nK=x\n=\n=\n",
 }.items():
     write("ini", name, data)
 
