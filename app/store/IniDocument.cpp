@@ -198,6 +198,45 @@ QByteArray TextOf(const QByteArray &bytes, TIniEncoding &encoding, qsizetype &be
 constexpr qint32 Free = -1;
 constexpr qint32 Deleted = -2;
 
+// A name as lookups compare it. The user's locale decides the upper case, so letters beyond ASCII match as
+// well; ASCII names are upper-cased in place where the locale does it as ASCII does.
+QByteArray PreparedName(QByteArrayView name, bool caseSensitive, bool plainUpperCase)
+{
+    if (caseSensitive)
+        return name.toByteArray();
+    if (plainUpperCase && IsAscii(name))
+        return name.toByteArray().toUpper();
+    return EncodeLineText(QLocale::system().toUpper(DecodeLineText(name)));
+}
+
+// Whether a stored name is the one a lookup prepared, told byte by byte where that is enough: exactly when
+// case counts, by ASCII upper case while the name is ASCII and the locale upper-cases ASCII so. None when
+// the locale's rule has to be run on the name.
+std::optional<bool> QuickMatch(QByteArrayView stored, QByteArrayView prepared, bool caseSensitive, bool plainUpperCase)
+{
+    if (caseSensitive)
+        return stored == prepared;
+    if (!plainUpperCase)
+        return std::nullopt;
+    const qsizetype n = std::min(stored.size(), prepared.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = stored[i];
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return std::nullopt; // a letter beyond ASCII may upper-case to ASCII
+        if ((c >= 'a' && c <= 'z' ? char(c - 32) : c) != prepared[i])
+            return false;
+    }
+    if (stored.size() == prepared.size())
+        return true;
+    return stored.size() > n && !IsAscii(stored.sliced(n)) ? std::nullopt : std::optional<bool>(false);
+}
+
+bool Matches(QByteArrayView stored, const QByteArray &prepared, bool caseSensitive, bool plainUpperCase)
+{
+    const std::optional<bool> quick = QuickMatch(stored, prepared, caseSensitive, plainUpperCase);
+    return quick ? *quick : PreparedName(stored, caseSensitive, plainUpperCase) == prepared;
+}
+
 } // namespace
 
 TIniDocument::TIniDocument(bool caseSensitive) : m_caseSensitive(caseSensitive)
@@ -231,13 +270,7 @@ qint32 TIniDocument::Append(QStringView text, qint32 &size)
 
 QByteArray TIniDocument::Prepared(QByteArrayView name) const
 {
-    if (m_caseSensitive)
-        return name.toByteArray();
-    // The user's locale decides the upper case, so letters beyond ASCII match as well; ASCII names are
-    // upper-cased in place where the locale does it as ASCII does.
-    if (m_plainUpperCase && IsAscii(name))
-        return name.toByteArray().toUpper();
-    return EncodeLineText(QLocale::system().toUpper(DecodeLineText(name)));
+    return PreparedName(name, m_caseSensitive, m_plainUpperCase);
 }
 
 QByteArray TIniDocument::Prepared(const QString &name) const
@@ -267,7 +300,8 @@ qint32 TIniDocument::FindSection(const QByteArray &prepared) const
             return -1;
         if (s >= 0) {
             const Section &section = m_sections[size_t(s)];
-            if (Prepared(Bytes(section.name, section.nameSize)) == prepared)
+            const QByteArrayView name = Bytes(section.name, section.nameSize);
+            if (Matches(name, prepared, m_caseSensitive, m_plainUpperCase))
                 return s;
         }
     }
@@ -285,7 +319,9 @@ qint32 TIniDocument::FindEntry(qint32 section, const QByteArray &prepared) const
             return -1;
         if (e >= 0) {
             const Entry &entry = m_entries[size_t(e)];
-            if (entry.section == section && Prepared(Bytes(entry.key, entry.keySize)) == prepared)
+            const QByteArrayView key = Bytes(entry.key, entry.keySize);
+            if (entry.section == section
+                && Matches(key, prepared, m_caseSensitive, m_plainUpperCase))
                 return e;
         }
     }
@@ -335,8 +371,10 @@ void TIniDocument::SetKeySlot(qint32 entry, const QByteArray &prepared)
             ++m_keyTable.used;
             return;
         }
-        if (e >= 0 && m_entries[size_t(e)].section == section
-            && Prepared(Bytes(m_entries[size_t(e)].key, m_entries[size_t(e)].keySize)) == prepared) {
+        if (e < 0 || m_entries[size_t(e)].section != section)
+            continue;
+        const QByteArrayView key = Bytes(m_entries[size_t(e)].key, m_entries[size_t(e)].keySize);
+        if (Matches(key, prepared, m_caseSensitive, m_plainUpperCase)) {
             cells[i] = entry;
             return;
         }
@@ -396,6 +434,11 @@ TIniDocument TIniDocument::Parse(const QByteArray &bytes, bool caseSensitive)
         throw std::length_error("settings file too large");
     const char *text = doc.m_text.constData();
     const qsizetype n = doc.m_text.size();
+    // Room in the lookup tables for a section and a key every two lines, taken at once rather than by
+    // doubling (each doubling looks every name up again).
+    const qsizetype lines = std::count(text + i, text + n, '\n');
+    doc.Grow(doc.m_sectionTable, lines / 2);
+    doc.Grow(doc.m_keyTable, lines / 2);
     qint32 current = -1;
     while (i < n) {
         qsizetype end = i;
@@ -646,7 +689,7 @@ void TIniDocument::DeleteKey(const QString &section, const QString &key)
     qint32 previous = -1, sameKey = -1;
     for (qint32 k = sec.first; k != e; k = m_entries[size_t(k)].next) {
         const Entry &other = m_entries[size_t(k)];
-        if (other.keySize >= 0 && Prepared(Bytes(other.key, other.keySize)) == prepared)
+        if (other.keySize >= 0 && Matches(Bytes(other.key, other.keySize), prepared, m_caseSensitive, m_plainUpperCase))
             sameKey = k;
         previous = k;
     }
