@@ -43,17 +43,23 @@ public:
         setAlignment(Qt::AlignCenter);
         setFrameShape(QFrame::StyledPanel);
         setWordWrap(true);
+        setTextFormat(Qt::PlainText);
     }
 
+    // Decoded as the command decodes it, in the helper process: a file that would crash a reader or never
+    // end shows its refusal here instead. A file of another kind shows "(なし)".
     void showFile(const QString &path)
     {
         try {
             const QImage image = ReadPictureFile(path);
             setPixmap(QPixmap::fromImage(image.scaled(size() - QSize(8, 8), Qt::KeepAspectRatio,
                                                       Qt::SmoothTransformation)));
-        } catch (const Error &) {
+        } catch (const EInvalidGraphic &) {
             setPixmap(QPixmap());
             setText(QStringLiteral("(なし)"));
+        } catch (const Error &e) {
+            setPixmap(QPixmap());
+            setText(QStringLiteral("(なし)\n") + e.message());
         }
     }
 };

@@ -5,7 +5,7 @@
 
 namespace tf {
 
-void TBackImage::LoadFromFile(const QString &fileName)
+void TBackImage::LoadFromFile(const QString &fileName, const std::function<void(double)> &wait)
 {
     // An unknown extension is refused before the picture exists; from here on it is present, and a read
     // that fails leaves the image it had (none, when it was absent).
@@ -13,7 +13,7 @@ void TBackImage::LoadFromFile(const QString &fileName)
         throw UnknownPictureExtension(fileName);
     if (!m_assigned)
         SetImage(QImage());
-    SetImage(ReadPictureFile(fileName));
+    SetImage(ReadPictureFile(fileName, wait));
 }
 
 } // namespace tf

@@ -208,8 +208,9 @@ public:
     // Removes the picture.
     void Clear();
     // Reads a picture file (picture/Picture.h): an unknown extension is refused and changes nothing; otherwise
-    // the picture is present afterwards, and a file that cannot be decoded leaves the image it had.
-    void LoadFromFile(const QString &fileName);
+    // the picture is present afterwards, and a file that cannot be decoded leaves the image it had. wait is
+    // called while the decode runs (with the share of its deadline gone).
+    void LoadFromFile(const QString &fileName, const std::function<void(double)> &wait = {});
 
 private:
     TChartChangeSink *m_owner;

@@ -1,8 +1,18 @@
 #include "picture/Picture.h"
 
 #include "picture/PictureDecoders.h"
+#include "picture/PictureProcess.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tf {
 
@@ -10,22 +20,99 @@ namespace {
 // Largest raster file read; the decoders bound the decoded image themselves.
 constexpr qint64 MaxPictureFileBytes = 64 * 1024 * 1024;
 
-QByteArray ReadWholeFile(const QString &fileName, qint64 limit)
+QString ShownPath(const QString &fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Error(file.errorString());
-    if (file.size() > limit)
-        throw Error(QStringLiteral("Picture file is too large"));
+    return QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath());
+}
+
+// Why a file of this mode is no picture; empty for a regular file.
+QString NotRegularReason(const QString &fileName, mode_t mode)
+{
+    if (S_ISREG(mode))
+        return QString();
+    const QString kind = S_ISFIFO(mode)                    ? QStringLiteral("名前付きパイプ")
+                         : S_ISDIR(mode)                   ? QStringLiteral("フォルダー")
+                         : S_ISSOCK(mode)                  ? QStringLiteral("ソケット")
+                         : (S_ISCHR(mode) || S_ISBLK(mode)) ? QStringLiteral("デバイス")
+                                                            : QStringLiteral("特殊なファイル");
+    return QStringLiteral("\"%1\" は%2です。画像として読み込めるのは通常のファイルだけです").arg(ShownPath(fileName), kind);
+}
+
+Error CannotOpenPicture(const QString &fileName, int err)
+{
+    return Error(QStringLiteral("画像ファイル \"%1\" を開けません。%2")
+                     .arg(ShownPath(fileName), QString::fromLocal8Bit(std::strerror(err))));
+}
+
+Error PictureTooLarge(qint64 limit)
+{
+    return Error(QStringLiteral("画像ファイルが大きすぎます (上限 %1 MB)").arg(limit >> 20));
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+} // namespace
+
+QString NotRegularPictureFile(const QString &fileName)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(fileName).constData(), &st) != 0)
+        return QString();
+    return NotRegularReason(fileName, st.st_mode);
+}
+
+QByteArray ReadPictureBytes(const QString &fileName, PictureFormat format)
+{
+    const qint64 limit =
+        format == PictureFormat::Emf || format == PictureFormat::Wmf ? qint64(MaxMetafileBytes) : MaxPictureFileBytes;
+    // Opened without waiting, so that a named pipe put in the file's place cannot block; then refused.
+    FileDescriptor fd(::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (fd.get() < 0)
+        throw CannotOpenPicture(fileName, errno);
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0)
+        throw CannotOpenPicture(fileName, errno);
+    const QString notRegular = NotRegularReason(fileName, st.st_mode);
+    if (!notRegular.isEmpty())
+        throw Error(notRegular);
+    if (st.st_size > limit)
+        throw PictureTooLarge(limit);
     // Read no more than the limit even when the file grows while it is read.
-    QByteArray bytes = file.read(limit + 1);
-    if (bytes.size() > limit)
-        throw Error(QStringLiteral("Picture file is too large"));
-    if (file.error() != QFileDevice::NoError)
-        throw Error(file.errorString());
+    QByteArray bytes(qsizetype(st.st_size) + 1, Qt::Uninitialized);
+    qsizetype done = 0;
+    for (;;) {
+        if (done == bytes.size()) {
+            if (done > limit)
+                throw PictureTooLarge(limit);
+            bytes.resize(std::min<qint64>(limit + 1, done * 2 + 4096));
+        }
+        const ssize_t n = ::read(fd.get(), bytes.data() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw CannotOpenPicture(fileName, errno);
+        if (n == 0)
+            break;
+        done += n;
+    }
+    if (done > limit)
+        throw PictureTooLarge(limit);
+    bytes.truncate(done);
     return bytes;
 }
-} // namespace
 
 EInvalidGraphic UnknownPictureExtension(const QString &fileName)
 {
@@ -77,16 +164,17 @@ QImage DecodePicture(const QByteArray &bytes, PictureFormat format)
     case PictureFormat::Unknown:
         break;
     }
-    throw EInvalidGraphic(QStringLiteral("Unknown picture format"));
+    throw EInvalidGraphic(QStringLiteral("画像の形式が不明です"));
 }
 
-QImage ReadPictureFile(const QString &fileName)
+QImage ReadPictureFile(const QString &fileName, const PictureWait &wait)
 {
-    const PictureFormat format = PictureFormatOf(fileName);
-    if (format == PictureFormat::Unknown)
+    if (PictureFormatOf(fileName) == PictureFormat::Unknown)
         throw UnknownPictureExtension(fileName);
-    const bool metafile = format == PictureFormat::Emf || format == PictureFormat::Wmf;
-    return DecodePicture(ReadWholeFile(fileName, metafile ? MaxMetafileBytes : MaxPictureFileBytes), format);
+    PictureOutcome outcome = DecodePictureInHelper(fileName, wait);
+    if (outcome.end != PictureEnd::Decoded)
+        throw Error(outcome.message);
+    return std::move(outcome.image);
 }
 
 } // namespace tf

@@ -1,11 +1,14 @@
 #pragma once
 // Background pictures from files: the reader is chosen by the file name's extension alone, compared without
 // regard to case. Raster files go through Qt's image readers, metafiles through their own decoders
-// (PictureDecoders.h). Every reader works on bytes in memory and is bounded in what it accepts.
+// (PictureDecoders.h). Every reader works on bytes in memory and is bounded in what it accepts, and files
+// are decoded in a helper process (PictureProcess.h). Only regular files are read.
 #include "engine/Error.h"
 
 #include <QImage>
 #include <QString>
+
+#include <functional>
 
 namespace tf {
 
@@ -14,6 +17,9 @@ class EInvalidGraphic : public Error {
 public:
     using Error::Error;
 };
+
+// Called about every 50 ms while a picture is decoded, with the share of the deadline gone (0 to 1).
+using PictureWait = std::function<void(double)>;
 
 enum class PictureFormat { Unknown, Bmp, Ico, Png, Tiff, Emf, Wmf };
 
@@ -29,7 +35,17 @@ EInvalidGraphic UnknownPictureExtension(const QString &fileName);
 
 // Reads a picture file. An unknown extension raises EInvalidGraphic with "画像のファイル拡張子 (.%s) が不明です";
 // a file that cannot be read or decoded raises Error with the reader's message.
-QImage ReadPictureFile(const QString &fileName);
+// The decode runs in the helper process: a crash, a limit or the deadline there is refused with a message
+// naming the cause, as is a file that is not a regular file. wait is called while the caller waits.
+QImage ReadPictureFile(const QString &fileName, const PictureWait &wait = {});
+
+// Empty for a regular file or one that does not exist (its reader reports that); otherwise why the file is
+// no picture (a named pipe, a device, a socket or a folder), naming the file.
+QString NotRegularPictureFile(const QString &fileName);
+
+// The bytes of a picture file, within the format's size limit, read without blocking on a pipe; raises
+// tf::Error when the file cannot be opened or read, is not a regular file or is too large.
+QByteArray ReadPictureBytes(const QString &fileName, PictureFormat format);
 
 // Decodes bytes in the given format; raises Error with the reader's message when they cannot be decoded.
 QImage DecodePicture(const QByteArray &bytes, PictureFormat format);

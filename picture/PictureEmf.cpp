@@ -33,7 +33,7 @@ constexpr qint64 TextCharacterElements = 16;
 
 Error InvalidMetafile()
 {
-    return Error(QStringLiteral("Metafile is not valid"));
+    return Error(QStringLiteral("メタファイルの内容が正しくありません"));
 }
 
 Error TooMuchDrawing()

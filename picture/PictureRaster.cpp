@@ -121,8 +121,9 @@ QImage DecodeRasterPicture(const QByteArray &bytes, const char *format)
             reader.setScaledSize(bounded);
     }
     QImage image;
+    // Qt's reasons are English and say little more than this.
     if (!reader.read(&image) || image.isNull())
-        throw Error(reader.errorString());
+        throw Error(QStringLiteral("%1 画像として読み取れません").arg(QString::fromLatin1(format).toUpper()));
     const QSize bounded = BoundedPictureSize(image.width(), image.height());
     if (bounded != image.size())
         image = image.scaled(bounded, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);

@@ -28,7 +28,7 @@ constexpr size_t WmfMemoryBudget = 64 * 1024 * 1024;
 
 Error InvalidMetafile()
 {
-    return Error(QStringLiteral("Metafile is not valid"));
+    return Error(QStringLiteral("メタファイルの内容が正しくありません"));
 }
 
 Error TooMuchDrawing()

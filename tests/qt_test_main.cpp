@@ -3,6 +3,10 @@
 
 #include "tests/support/TestSupport.h"
 
+#if defined(TF_PICTURE_HELPER)
+#include "picture/PictureProcess.h"
+#endif
+
 #if defined(TF_TEST_APP_WIDGETS)
 #include <QApplication>
 
@@ -22,6 +26,9 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
     TestApp app(argc, argv);
+#if defined(TF_PICTURE_HELPER)
+    tf::SetPictureHelperPath(QStringLiteral(TF_PICTURE_HELPER));
+#endif
 #if defined(TF_TEST_APP_WIDGETS)
     tf::UseJapaneseQtTexts(app); // as the program does at start
 #endif

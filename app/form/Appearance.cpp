@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 
+#include "app/BusyIndicator.h"
 #include "app/CheckEdit.h"
 #include "app/PictureDialog.h"
 #include "app/RadioGroup.h"
@@ -132,7 +133,9 @@ void TForm1::WallPictureBtnClick()
         return;
     tf::TChartBackWall &wall = Chart1->chart().BackWall;
     wall.Transparent = true;
-    wall.Picture.LoadFromFile(path);
+    // The picture is decoded in a helper process; the window keeps painting while it waits, as for a file.
+    const tf::BusyScope busy(Busy, StatusBar1, Chart1);
+    wall.Picture.LoadFromFile(path, [this](double f) { ReportReading(f); });
 }
 
 void TForm1::ChartShadowClick()

@@ -1,5 +1,13 @@
 // The appearance commands through the real controls, with the three dialogs answered at their edge.
 #include "tests/app/WindowFixture.h"
+#include "tests/picture/HostilePictures.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QTimer>
+#include <sys/stat.h>
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -284,6 +292,68 @@ TEST_F(AppearanceTest, AnUndecodablePictureIsReportedAndLeavesAPresentButEmptyPi
     EXPECT_NE(TakeErrorText(), QString());
     EXPECT_TRUE(chart().BackWall.Picture.Assigned());
     EXPECT_TRUE(chart().BackWall.Picture.Image().isNull());
+}
+
+// The picture dialog's preview decodes what the user moves to as the command does, in the helper process:
+// a named pipe is refused at once, a metafile that crashes a player in-process costs nothing, and choosing
+// the pipe ends in the refusal box with the window alive and its picture as it was.
+TEST_F(AppearanceTest, ThePictureDialogPreviewsAPipeAndAHostileMetafileAndTheWindowLives)
+{
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath(QStringLiteral("x.png"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString pipeRefusal =
+        QStringLiteral("\"%1\" は名前付きパイプです。画像として読み込めるのは通常のファイルだけです").arg(pipe);
+    QStringList hostile;
+    for (const auto &[name, bytes] : {std::pair{"glyphs.emf", tftest::GlyphIndexTextEmf()},
+                                      std::pair{"font.wmf", tftest::HugeFontWmf()}}) {
+        QFile f(dir.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        hostile << f.fileName();
+    }
+    pictureAnswer = Picture("wall.png");
+    form->WallPictureBtn->click();
+    const QImage before = chart().BackWall.Picture.Image();
+    ASSERT_FALSE(before.isNull());
+
+    form->OpenPictureDialogHook = {};
+    QStringList previews;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        poll.stop();
+        auto *preview = dialog->findChild<QLabel *>(QStringLiteral("PicturePreview"));
+        for (const QString &file : QStringList{pipe} + hostile) {
+            emit dialog->currentChanged(file); // the user moves to the file
+            previews << (preview ? preview->text() : QStringLiteral("no preview"));
+        }
+        dialog->selectFile(pipe);
+        QMetaObject::invokeMethod(dialog, "accept"); // the open button
+    });
+    poll.start();
+    form->WallPictureBtn->click();
+
+    ASSERT_EQ(previews.size(), 3);
+    EXPECT_EQ(previews[0], QStringLiteral("(なし)\n") + pipeRefusal);
+    EXPECT_EQ(TakeErrorText(), tf::ErrorReportText(pipeRefusal));
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(chart().BackWall.Picture.Image(), before) << "the previous picture stays";
+
+    // The hostile metafiles chosen through the command: a refusal box at most, and the window goes on.
+    for (const QString &file : hostile) {
+        form->OpenPictureDialogHook = [file] { return file; };
+        form->WallPictureBtn->click();
+        const QString refusal = TakeErrorText();
+        if (!refusal.isEmpty()) {
+            EXPECT_EQ(chart().BackWall.Picture.Image(), before) << refusal.toStdString();
+        }
+    }
+    EXPECT_TRUE(form->isVisible());
+    Paint();
 }
 
 TEST_F(AppearanceTest, CancelledDialogsChangeNothing)
