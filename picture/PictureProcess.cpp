@@ -235,12 +235,21 @@ PictureOutcome RunHelper(const QString &helper, const QString &fileName, const P
     const QByteArray file = QFile::encodeName(QFileInfo(fileName).absoluteFilePath());
     std::vector<char *> argv{const_cast<char *>(program.constData()), const_cast<char *>(file.constData()), nullptr};
     static const char platform[] = "QT_QPA_PLATFORM=offscreen";
+    // Under the sanitizers the address-space limit is off (their shadow reserves terabytes), so their
+    // allocator is bounded instead: a huge request fails like any allocation, and a helper whose memory
+    // grows beyond twice the limit is ended.
+    QByteArray sanitizer = "ASAN_OPTIONS=" + qgetenv("ASAN_OPTIONS") +
+                           QByteArrayLiteral(":allocator_may_return_null=1:hard_rss_limit_mb=") +
+                           QByteArray::number(2 * PictureMemoryMB);
     std::vector<char *> envp;
     for (char **e = environ; *e; ++e) {
-        if (std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0)
+        if (std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0 &&
+            !(PictureHelperSanitized && std::strncmp(*e, "ASAN_OPTIONS=", 13) == 0))
             envp.push_back(*e);
     }
     envp.push_back(const_cast<char *>(platform));
+    if (PictureHelperSanitized)
+        envp.push_back(sanitizer.data());
     envp.push_back(nullptr);
 
     int pipeFds[2];

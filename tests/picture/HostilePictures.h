@@ -1,6 +1,8 @@
 #pragma once
-// Metafiles that crash the metafile players in the process that plays them, built byte by byte: an EMF whose
-// text is drawn by glyph index, and a WMF whose font has a height of -32768.
+// Metafiles that crash the metafile players in the process that plays them, built byte by byte: an EMF of 536
+// bytes whose text is drawn by glyph index (libemf2svg looks the glyphs up through fontconfig and then calls
+// FcFini, which aborts a process whose fonts already hold fontconfig's caches, as the window's do), and a WMF
+// of 138 bytes whose font has a height of -32768 (libwmf's text drawing writes outside its picture).
 #include <QByteArray>
 #include <QtEndian>
 
@@ -42,11 +44,11 @@ private:
     QByteArray m_bytes;
 };
 
-// An EMF with one EXTTEXTOUTW record whose options hold ETO_GLYPH_INDEX (0x10): its characters are glyph
+// An EMF with one EXTTEXTOUTW record whose options hold ETO_GLYPH_INDEX (0x10): its 36 characters are glyph
 // indices, as many Windows programs write text.
 inline QByteArray GlyphIndexTextEmf()
 {
-    const QString text = QStringLiteral("Glyph indices 0123456789");
+    const QString text = QStringLiteral("Glyph indices 0123456789 abcdefghijk");
     LittleEndianBytes font; // EXTCREATEFONTINDIRECTW, a LOGFONTW of 92 bytes
     font.u32(82).u32(12 + 92).u32(1);
     font.u32(quint32(-16)).u32(0).u32(0).u32(0).u32(400).u32(0).u32(0);
@@ -82,14 +84,15 @@ inline QByteArray GlyphIndexTextEmf()
     return emf.data();
 }
 
-// A placeable WMF: CREATEFONTINDIRECT with height -32768, width -1 and escapement 16383, SELECTOBJECT, and a
-// TEXTOUT of twenty characters.
+// A placeable WMF of 1000 x 1000 pixels (1000 units at 96 to the inch): CREATEFONTINDIRECT with height
+// -32768, width -1 and escapement 16383 (its face name in 28 bytes), SELECTOBJECT, and a TEXTOUT of twenty
+// characters.
 inline QByteArray HugeFontWmf()
 {
     LittleEndianBytes records;
     QByteArray face("Arial");
-    face.resize(32, '\0');
-    records.u32(3 + 9 + 16).u16(0x02FB);                                   // CREATEFONTINDIRECT
+    face.resize(28, '\0');
+    records.u32(3 + 9 + 14).u16(0x02FB);                                   // CREATEFONTINDIRECT
     records.u16(0x8000).u16(0xFFFF).u16(16383).u16(0).u16(400).u16(0).u16(0).u16(0).u16(0);
     records.bytes(face);
     records.u32(4).u16(0x012D).u16(0);                                      // SELECTOBJECT
@@ -98,13 +101,13 @@ inline QByteArray HugeFontWmf()
     records.u32(3).u16(0);                                                  // EOF
 
     LittleEndianBytes wmf;
-    wmf.u32(0x9AC6CDD7).u16(0).u16(0).u16(0).u16(1000).u16(1000).u16(1440).u32(0);
+    wmf.u32(0x9AC6CDD7).u16(0).u16(0).u16(0).u16(1000).u16(1000).u16(96).u32(0);
     quint16 sum = 0;
     for (int i = 0; i < 10; ++i)
         sum ^= qFromLittleEndian<quint16>(wmf.data().constData() + 2 * i);
     wmf.u16(sum);
     const quint32 words = quint32(18 + records.size()) / 2;
-    wmf.u16(1).u16(9).u16(0x0300).u32(words).u16(1).u32(3 + 9 + 16).u16(0);
+    wmf.u16(1).u16(9).u16(0x0300).u32(words).u16(1).u32(3 + 9 + 14).u16(0);
     wmf.bytes(records.data());
     return wmf.data();
 }
