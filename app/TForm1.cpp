@@ -565,7 +565,14 @@ void TForm1::SetStatusText(const QString &text)
 void TForm1::SetNonNumberNote(const QString &note, const QStringList &cells)
 {
     NonNumberNote->setText(note);
-    NonNumberNote->setToolTip(cells.join(u'\n'));
+    // The cells are the user's data: a tooltip reads text that looks like markup as markup, so they are
+    // escaped and shown line by line as they are.
+    QStringList shown;
+    for (const QString &cell : cells)
+        shown += cell.toHtmlEscaped();
+    NonNumberNote->setToolTip(cells.isEmpty() ? QString()
+                                              : QStringLiteral("<p style=\"white-space:pre\">") +
+                                                    shown.join(u'\n') + QStringLiteral("</p>"));
     NonNumberNote->setAccessibleName(note);
     NonNumberNote->setVisible(!note.isEmpty());
     Chart1->SetDescriptionNote(note);

@@ -1,9 +1,12 @@
 // The status bar's note on data cells that were not numbers, seen through a real paste.
 #include "tests/app/WindowFixture.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QLabel>
+#include <QTextDocument>
 #include <QStatusBar>
 #include <QToolButton>
 
@@ -26,6 +29,26 @@ protected:
         QCoreApplication::processEvents();
     }
     QLabel *Note() { return form->StatusBar1->findChild<QLabel *>(QStringLiteral("NonNumberNote")); }
+    // What the note's tooltip shows: raised by the help event a hover sends, its label's text read the way
+    // the label reads it (as markup when Qt takes it for rich text).
+    QString ShownToolTip()
+    {
+        QHelpEvent hover(QEvent::ToolTip, QPoint(2, 2), Note()->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(Note(), &hover);
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            auto *label = qobject_cast<QLabel *>(top);
+            if (!label || top->objectName() != QStringLiteral("qtooltip_label") || !top->isVisible())
+                continue;
+            const bool rich = label->textFormat() == Qt::RichText ||
+                              (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(label->text()));
+            if (!rich)
+                return label->text();
+            QTextDocument shown;
+            shown.setHtml(label->text());
+            return shown.toPlainText();
+        }
+        return QStringLiteral("no tooltip shown");
+    }
 };
 
 TEST_F(NonNumberNoteTest, AppearsAtTheRightEndWithTheCellsAndClearsOnACleanBuild)
@@ -39,7 +62,7 @@ TEST_F(NonNumberNoteTest, AppearsAtTheRightEndWithTheCellsAndClearsOnACleanBuild
     EXPECT_TRUE(boxes.empty());
     EXPECT_TRUE(Note()->isVisible());
     EXPECT_EQ(Note()->text(), kNote);
-    EXPECT_EQ(Note()->toolTip(), QStringLiteral("2行目 値C: 「2024/03/15」 → 100\n3行目 温度（℃）: 「12%」 → -5\n"
+    EXPECT_EQ(ShownToolTip(), QStringLiteral("2行目 値C: 「2024/03/15」 → 100\n3行目 温度（℃）: 「12%」 → -5\n"
                                                  "4行目 測定値A: 「」 → 7\n5行目 測定値A: 「1,234.5」 → 7"));
     // The status text stays the first field, as it is.
     EXPECT_EQ(form->StatusText(), cleanStatus);
@@ -53,6 +76,14 @@ TEST_F(NonNumberNoteTest, AppearsAtTheRightEndWithTheCellsAndClearsOnACleanBuild
     EXPECT_FALSE(Note()->isVisible());
     EXPECT_EQ(form->StatusText(), cleanStatus);
     EXPECT_FALSE(form->Chart1->accessibleDescription().contains(kNote));
+}
+
+// Cells and column names are the user's: text that looks like markup shows as it was typed.
+TEST_F(NonNumberNoteTest, ShowsCellsThatLookLikeMarkupLiterally)
+{
+    Paste(QStringLiteral("<i>列</i>\n1\n<img src=\"/nonexistent.png\"><b>x</b>\n2\n"));
+    ASSERT_TRUE(Note()->isVisible());
+    EXPECT_EQ(ShownToolTip(), QStringLiteral("2行目 <i>列</i>: 「<img src=\"/nonexistent.png\"><b>x</b>」 → 1"));
 }
 
 TEST_F(NonNumberNoteTest, ABuildThatStopsClearsIt)
