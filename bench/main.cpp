@@ -6,6 +6,7 @@
 #include "bench/FileRun.h"
 #include "bench/OpenPhase.h"
 #include "bench/PaintBench.h"
+#include "bench/PictureBench.h"
 #include "bench/Shapes.h"
 #include "bench/WindowOpenBench.h"
 #include "engine/Build.h"
@@ -194,6 +195,9 @@ int main(int argc, char **argv)
     // window PATH: the window's open and paste, from the click to the chart shown.
     if (argc == 3 && std::strcmp(argv[1], "window") == 0)
         return RunWindowOpenBench(QString::fromLocal8Bit(argv[2]));
+    // picture EMF: a background picture through the helper process against in this process.
+    if (argc == 3 && std::strcmp(argv[1], "picture") == 0)
+        return RunPictureBench(QString::fromLocal8Bit(argv[2]));
     if (argc == 3 && std::strcmp(argv[1], "--short-lines") == 0) {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("short-lines.txt"));
@@ -201,8 +205,8 @@ int main(int argc, char **argv)
         return RunFile(path);
     }
     if (argc != 1) {
-        std::fprintf(stderr, "usage: %s [export | paint | capability | shapes [NAME...] | window PATH | --file PATH |"
-                             " --short-lines MB]\n",
+        std::fprintf(stderr, "usage: %s [export | paint | capability | shapes [NAME...] | window PATH | picture EMF |"
+                             " --file PATH | --short-lines MB]\n",
                      argv[0]);
         return 2;
     }

@@ -1,6 +1,7 @@
 // Writes a picture of the whole window with sample data when TF_WRITE_WINDOW_PNG names a file
 // (run under a real display server, e.g. xvfb-run, so the window is drawn as users see it).
 #include "tests/app/WindowFixture.h"
+#include "tests/support/WallPicture.h"
 
 #include <QCheckBox>
 #include <QLinearGradient>
@@ -41,23 +42,6 @@ QStringList ThreeColumnLines()
         lines += QString::number(a, 'f', 3) + u'\t' + QString::number(b, 'f', 3) + u'\t' + QString::number(c, 'f', 3);
     }
     return lines;
-}
-
-// A soft picture for the back wall, as a user might pick: a pale gradient with faint grid lines.
-QString WriteWallPicture(const QString &folder)
-{
-    QImage img(640, 400, QImage::Format_RGB32);
-    QPainter p(&img);
-    QLinearGradient g(0, 0, 0, img.height());
-    g.setColorAt(0, QColor(236, 244, 252));
-    g.setColorAt(1, QColor(252, 250, 240));
-    p.fillRect(img.rect(), g);
-    p.setPen(QColor(214, 226, 238));
-    for (int y = 20; y < img.height(); y += 40)
-        p.drawLine(0, y, img.width(), y);
-    p.end();
-    const QString path = folder + QStringLiteral("/wall.png");
-    return img.save(path) ? path : QString();
 }
 
 // An item chosen from the list as the user does: the box selects it and reports the choice.
@@ -155,7 +139,7 @@ TEST_F(WindowTest, WritesStyledChartPicture)
     tf::RegisterChartFontSubstitutions();
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
-    const QString wall = WriteWallPicture(folder.path());
+    const QString wall = tftest::WriteWallPicture(folder.path());
     ASSERT_FALSE(wall.isEmpty());
     form->resize(1100, 720);
     Load(ThreeColumnLines());
