@@ -1,5 +1,7 @@
 #include "engine/Build.h"
 
+#include "engine/BinCount.h"
+#include "engine/DoublePair.h"
 #include "engine/Error.h"
 #include "engine/Memory.h"
 #include "engine/Messages.h"
@@ -45,17 +47,6 @@ double checkedFinite(double v)
 
 bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-// Two doubles at a time (GCC/Clang vector extension): each lane computes exactly what the scalar
-// code would, and the two lanes keep the running sums independent.
-typedef double Pair __attribute__((vector_size(16)));
-
-inline Pair loadPair(const double *p)
-{
-    Pair v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
 // Multiplies a column as read by mag, in place, and takes count, mean, largest and smallest value
 // in the same pass.
 template <bool Store>
@@ -72,7 +63,7 @@ ColumnStats scaleColumnAs(Tdd &column, double mag)
     Pair lo = hi;
     size_t i = 0;
     for (; i + 2 <= n; i += 2) {
-        const Pair v = loadPair(s + i) * m;
+        const Pair v = LoadPair(s + i) * m;
         if constexpr (Store)
             std::memcpy(t + i, &v, sizeof v);
         acc += v;
@@ -105,46 +96,6 @@ ColumnStats scaleColumn(Tdd &column, double mag)
 {
     return mag == 1.0 ? scaleColumnAs<false>(column, mag) : scaleColumnAs<true>(column, mag);
 }
-
-// Truncation toward zero puts (-1, bunkatu + 1) into bins 0..bunkatu; values outside the bins are
-// left uncounted rather than written past the counters.
-inline void countOne(double t, double limit, int *counts)
-{
-    if (t > -1.0 && t < limit)
-        ++counts[int(t)];
-}
-
-// Counts the column into bins 0..bunkatu and returns the sum of squared deviations from mean,
-// which needs the same pass over the values.
-double countBins(const Tdd &values, double minimum, double w, int bunkatu, double mean, std::vector<int> &counts)
-{
-    counts.assign(size_t(bunkatu) + 1, 0);
-    int *c = counts.data();
-    const double limit = double(bunkatu) + 1.0;
-    const size_t n = values.size();
-    const double *v = values.data();
-    const Pair meanPair = {mean, mean}, minPair = {minimum, minimum}, wPair = {w, w};
-    Pair sq = {0, 0};
-    size_t i = 0;
-    for (; i + 2 <= n; i += 2) {
-        const Pair x = loadPair(v + i);
-        const Pair d = x - meanPair;
-        sq += d * d;
-        const Pair t = (x - minPair) / wPair;
-        countOne(t[0], limit, c);
-        countOne(t[1], limit, c);
-    }
-    double squares = sq[0] + sq[1];
-    for (; i < n; ++i) {
-        const double d = v[i] - mean;
-        squares += d * d;
-        countOne((v[i] - minimum) / w, limit, c);
-    }
-    return squares;
-}
-
-// Values below this are scaled and counted on the calling thread alone.
-constexpr size_t ParallelValues = size_t(1) << 18;
 
 // work(q) for every column q below columnCount, the columns shared out over the processors when
 // they are long enough. work must not throw.
@@ -322,6 +273,7 @@ void BuildHistogram(EngineState &st, const BuildControls &c, BuildSink &sink, co
         cache.lastNumberBefore = lastNumber;
         cache.mag = st.mag;
         cache.stats = stats;
+        cache.deviationsKnown = false;
         cache.valid = true;
     }
 
@@ -387,15 +339,31 @@ void BuildHistogram(EngineState &st, const BuildControls &c, BuildSink &sink, co
         positions[size_t(j)] = minimum + j * w;
     if (w == 0.0 && columnCount > 0)
         throwDivision(st.serdata[0].front() - minimum);
-    std::vector<std::vector<int>> counts(static_cast<size_t>(columnCount));
-    std::vector<double> squares(static_cast<size_t>(columnCount));
-    eachColumn(columnCount, st.serdata, [&](int q) {
-        squares[size_t(q)] = countBins(st.serdata[size_t(q)], minimum, w, bins, stats[size_t(q)].mean, counts[size_t(q)]);
-    });
+    // The deviations need the means, so the first build of these columns takes them while counting, one
+    // column to a processor; later builds only count, the rows shared out over the processors.
+    std::vector<std::vector<int>> counts;
+    if (cache.deviationsKnown) {
+        std::vector<const Tdd *> columns;
+        for (int q = 0; q < columnCount; ++q)
+            columns.push_back(&st.serdata[size_t(q)]);
+        counts = CountColumnsInBins(columns, minimum, w, bins);
+    } else {
+        counts.resize(size_t(columnCount));
+        std::vector<double> squares(static_cast<size_t>(columnCount));
+        eachColumn(columnCount, st.serdata, [&](int q) {
+            const Tdd &column = st.serdata[size_t(q)];
+            squares[size_t(q)] = CountBinsWithSquares(column.data(), column.size(), minimum, w, bins,
+                                                      stats[size_t(q)].mean, counts[size_t(q)]);
+        });
+        for (int q = 0; q < columnCount; ++q) {
+            ColumnStats &s = stats[size_t(q)];
+            // The sample deviation; a single value deviates by nothing.
+            s.stdDev = s.count > 1 ? std::sqrt(squares[size_t(q)] / double(s.count - 1)) : 0.0;
+            cache.stats[size_t(q)].stdDev = s.stdDev;
+        }
+        cache.deviationsKnown = true;
+    }
     for (int q = 0; q < columnCount; ++q) {
-        ColumnStats &s = stats[size_t(q)];
-        // The sample deviation; a single value deviates by nothing.
-        s.stdDev = s.count > 1 ? std::sqrt(squares[size_t(q)] / double(s.count - 1)) : 0.0;
         if (q >= seriesCount)
             throw Error(ArgumentOutOfRangeMessage());
         sink.AddSeriesPoints(q, positions, counts[size_t(q)]);

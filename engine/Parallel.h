@@ -10,6 +10,9 @@ namespace tf {
 // The processors a large piece of work is shared out over (at most eight).
 inline unsigned Processors() { return std::clamp(std::thread::hardware_concurrency(), 1u, 8u); }
 
+// Fewer values than this are scaled and counted on the calling thread alone: threads would cost more.
+constexpr std::size_t ParallelValues = std::size_t(1) << 18;
+
 // work(k) for every k from 0 to count - 1, each on a thread of its own, the first on the caller's;
 // returns when all are done.
 template <typename Work>

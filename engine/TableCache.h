@@ -16,6 +16,7 @@ struct TableCache {
     double lastNumberBefore = 0.0;
     double mag = 0.0;
     std::vector<ColumnStats> stats; // count, mean and ends of each column of serdata
+    bool deviationsKnown = false;   // and the deviations, taken by the first build that counted
     NonNumberCells nonNumbers;      // of the text as read, whatever the magnification
 };
 
