@@ -1,6 +1,7 @@
 #include "engine/LineList.h"
 
 #include "engine/FileMapping.h"
+#include "engine/LargeArray.h"
 
 #include <algorithm>
 #include <atomic>
@@ -26,24 +27,42 @@ bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c < 0xE000; }
 
 char *encodeUnits(const char16_t *p, qsizetype n, char *w)
 {
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = p[i];
-        if (c < 0x80) {
-            *w++ = char(c);
-        } else if (c < 0x800) {
-            *w++ = char(0xC0 | c >> 6);
-            *w++ = char(0x80 | (c & 0x3F));
-        } else if (isHighSurrogate(c) && i + 1 < n && isLowSurrogate(p[i + 1])) {
-            const char32_t u = 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(p[i + 1]) - 0xDC00);
-            ++i;
-            *w++ = char(0xF0 | u >> 18);
-            *w++ = char(0x80 | ((u >> 12) & 0x3F));
-            *w++ = char(0x80 | ((u >> 6) & 0x3F));
-            *w++ = char(0x80 | (u & 0x3F));
-        } else { // lone surrogates too, as their own three bytes
-            *w++ = char(0xE0 | c >> 12);
-            *w++ = char(0x80 | ((c >> 6) & 0x3F));
-            *w++ = char(0x80 | (c & 0x3F));
+    qsizetype i = 0;
+    while (i < n) {
+#if defined(__SSE2__)
+        // Runs of ASCII, the bulk of a table, sixteen units at a time.
+        const __m128i nonAscii = _mm_set1_epi16(short(0xFF80));
+        while (i + 16 <= n) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i + 8));
+            const __m128i high = _mm_and_si128(_mm_or_si128(a, b), nonAscii);
+            if (_mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) != 0xFFFF)
+                break;
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(w), _mm_packus_epi16(a, b));
+            w += 16;
+            i += 16;
+        }
+#endif
+        // Then up to sixteen units one at a time, before looking for ASCII again.
+        for (const qsizetype stop = std::min(n, i + 16); i < stop; ++i) {
+            const char16_t c = p[i];
+            if (c < 0x80) {
+                *w++ = char(c);
+            } else if (c < 0x800) {
+                *w++ = char(0xC0 | c >> 6);
+                *w++ = char(0x80 | (c & 0x3F));
+            } else if (isHighSurrogate(c) && i + 1 < n && isLowSurrogate(p[i + 1])) {
+                const char32_t u = 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(p[i + 1]) - 0xDC00);
+                ++i;
+                *w++ = char(0xF0 | u >> 18);
+                *w++ = char(0x80 | ((u >> 12) & 0x3F));
+                *w++ = char(0x80 | ((u >> 6) & 0x3F));
+                *w++ = char(0x80 | (u & 0x3F));
+            } else { // lone surrogates too, as their own three bytes
+                *w++ = char(0xE0 | c >> 12);
+                *w++ = char(0x80 | ((c >> 6) & 0x3F));
+                *w++ = char(0x80 | (c & 0x3F));
+            }
         }
     }
     return w;
@@ -68,6 +87,7 @@ bool allAscii(const char *p, qsizetype n)
 QByteArray EncodeLineText(QStringView text)
 {
     QByteArray out(text.size() * 3 + 1, Qt::Uninitialized); // room for the LF a last line may need
+    AdviseLarge(out.data(), size_t(out.size())); // a pasted table: a few large pages, not thousands of small ones
     char *end = encodeUnits(reinterpret_cast<const char16_t *>(text.utf16()), text.size(), out.data());
     out.truncate(end - out.constData());
     return out;

@@ -34,6 +34,31 @@ TEST(LineBytes, EveryLineComesBackWholeWhereverItStands)
     EXPECT_EQ(l, LineList(lines));
 }
 
+// Long ASCII runs are encoded many units at a time: a character of two, three or four bytes (a pair of
+// surrogates split or not) at every position of such a run gives Qt's own UTF-8, and a lone surrogate
+// its own three bytes, coming back as it went in.
+TEST(LineBytes, EncodingMatchesUtf8AroundAsciiRuns)
+{
+    const QString ascii = QStringLiteral("0123456789.,\t-abcdefghijklmnopqrstuvwxyz0123456789ABCDEF");
+    const QStringList others = {QStringLiteral("\u00e9"), QStringLiteral("温"), QStringLiteral("𝄞")};
+    for (const QString &other : others) {
+        for (int at = 0; at < 40; ++at) {
+            QString text = ascii;
+            text.insert(at, other);
+            text += ascii.left(at % 17);
+            EXPECT_EQ(EncodeLineText(text), text.toUtf8()) << qPrintable(other) << " at " << at;
+            EXPECT_EQ(DecodeLineText(EncodeLineText(text)), text) << at;
+        }
+    }
+    for (int at = 0; at < 40; ++at) {
+        QString text = ascii;
+        text.insert(at, QChar(0xDC01)); // a low surrogate alone
+        const QByteArray bytes = EncodeLineText(text);
+        EXPECT_EQ(bytes.size(), text.size() + 2) << at;
+        EXPECT_EQ(DecodeLineText(bytes), text) << at;
+    }
+}
+
 TEST(LineBytes, BytesAreSplitInPlaceByTheLineBreakRule)
 {
     struct Case {
