@@ -49,7 +49,12 @@ void BusyIndicator::report(Phase phase, double fraction)
         return;
     }
     m_progress->setFormat(phase == Phase::Reading ? QStringLiteral("読み込み中 %p%") : QStringLiteral("集計中 %p%"));
-    m_progress->setValue(int(std::clamp(fraction, 0.0, 1.0) * 1000));
+    // A share below 0 is work whose progress nobody can tell (a workbook being read): the bar runs to and fro.
+    const bool unknown = fraction < 0.0;
+    if (unknown != (m_progress->maximum() == 0))
+        m_progress->setRange(0, unknown ? 0 : 1000);
+    if (!unknown)
+        m_progress->setValue(int(std::clamp(fraction, 0.0, 1.0) * 1000));
     // Paint and window-system events only; key presses and clicks wait for the work to end.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     m_lastPaint.restart();

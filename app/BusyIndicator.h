@@ -20,7 +20,7 @@ public:
     BusyIndicator(const BusyIndicator &) = delete;
     BusyIndicator &operator=(const BusyIndicator &) = delete;
 
-    // How far the work is (0 to 1); paints the window when it is time to.
+    // How far the work is (0 to 1, or below 0 when it cannot be told); paints the window when it is time to.
     void report(Phase phase, double fraction);
     bool shown() const { return m_progress != nullptr; }
 

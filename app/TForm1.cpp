@@ -28,6 +28,7 @@
 
 #include "app/BinCountBox.h"
 #include "app/BusyIndicator.h"
+#include "app/SheetChooser.h"
 #include "app/CheckEdit.h"
 #include "app/FixedListComboBox.h"
 #include "app/PageControl.h"
@@ -542,7 +543,9 @@ QString TForm1::ExecuteFileOpenDialog()
         return FileOpenDialogHook();
     QFileDialog dialog(this);
     // Like the platform dialog: every file listed, and a typed name need not exist (the read reports it).
+    // The spreadsheet types can be chosen to list only workbooks.
     dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters({QStringLiteral("すべてのファイル (*)"), tf::WorkbookFileFilter()});
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     if (!FileOpenDialogFileName.isEmpty())
         dialog.selectFile(FileOpenDialogFileName);
@@ -550,6 +553,13 @@ QString TForm1::ExecuteFileOpenDialog()
         return QString();
     FileOpenDialogFileName = dialog.selectedFiles().constFirst();
     return FileOpenDialogFileName;
+}
+
+int TForm1::ExecuteSheetChooser(const QString &path, const QStringList &sheets)
+{
+    if (SheetChooserHook)
+        return SheetChooserHook(sheets);
+    return tf::ChooseSheet(this, QFileInfo(path).fileName(), sheets);
 }
 
 QString TForm1::StatusText() const

@@ -5,6 +5,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/ChartView.h"
@@ -15,6 +16,7 @@
 #include "app/PageControl.h"
 #include "engine/Build.h"
 #include "engine/Capability.h"
+#include "intake/Workbook.h"
 
 class QCheckBox;
 class QComboBox;
@@ -114,6 +116,10 @@ public:
     std::function<QString()> FileOpenDialogHook;
     QString ExecuteFileOpenDialog();
     QString FileOpenDialogFileName; // last confirmed name, offered again next time
+    // The sheet chooser of a workbook with several sheets: the index taken, or -1 when cancelled.
+    // Tests replace SheetChooserHook, which sees the sheet names.
+    std::function<int(const QStringList &)> SheetChooserHook;
+    int ExecuteSheetChooser(const QString &path, const QStringList &sheets);
 
     // FontDialog1, shared by the three font commands: its font as last confirmed or pre-filled. Tests
     // replace FontDialogHook, which sees the pre-filled font, may change it, and answers confirmed or not.
@@ -222,6 +228,9 @@ private:
     void ReportReading(double fraction);
     void ReportBuilding(double fraction);
     void LoadDroppedFile(const QString &path);
+    // The lines of a workbook's sheet (chosen by the user when there are several), or none when the
+    // choice was cancelled. Throws the open error when the file is no readable workbook.
+    std::optional<tf::LineList> ReadWorkbookLines(const QString &path, tf::WorkbookFormat format);
 
     void FormCreate();
     void FormClose();

@@ -1,5 +1,6 @@
 // The three ways data arrive: a file chosen in the open dialog, the clipboard's text and a file
-// dropped on the window. Each loads DataList, sets mag to 1.0 and rebuilds.
+// dropped on the window. Each loads DataList, sets mag to 1.0 and rebuilds. A workbook file becomes
+// the lines of one of its sheets; one that cannot be read leaves everything as it was.
 #include "app/TForm1.h"
 
 #include <QClipboard>
@@ -10,6 +11,8 @@
 
 #include "app/BinCountBox.h"
 #include "app/BusyIndicator.h"
+#include "app/WorkbookOpen.h"
+#include "engine/NumberText.h"
 #include "intake/TextRules.h"
 
 namespace {
@@ -29,11 +32,15 @@ void TForm1::OpenBtnClick()
     const QString path = ExecuteFileOpenDialog();
     if (path.isEmpty())
         return;
+    const tf::WorkbookFormat format = tf::WorkbookFormatOf(path);
+    std::optional<tf::LineList> sheet;
+    if (format != tf::WorkbookFormat::None && !(sheet = ReadWorkbookLines(path, format)))
+        return;
     const tf::BusyScope busy(Busy, StatusBar1, Chart1);
     mag = 1.0;
     // Read fully before assigning: a file that cannot be read, or whose table would not fit in the
     // memory left, leaves the previous data in place.
-    tf::LineList lines = tf::ReadDataFile(path, [this](double f) { ReportReading(f); });
+    tf::LineList lines = sheet ? std::move(*sheet) : tf::ReadDataFile(path, [this](double f) { ReportReading(f); });
     tf::RequireRoomToBuild(path, lines, serdata);
     DataList = std::move(lines);
 
@@ -78,12 +85,16 @@ void TForm1::PasteBtnClick()
 
 void TForm1::WMDropFiles(const QString &path)
 {
+    const tf::WorkbookFormat format = tf::WorkbookFormatOf(path);
+    std::optional<tf::LineList> sheet;
+    if (format != tf::WorkbookFormat::None && !(sheet = ReadWorkbookLines(path, format)))
+        return;
     const tf::BusyScope busy(Busy, StatusBar1, Chart1);
     DataList.clear();
     mag = 1.0;
     // A file that cannot be read, or too large for the memory left, goes to the general error report;
     // DataList stays empty.
-    tf::LineList lines = tf::ReadDataFile(path, [this](double f) { ReportReading(f); });
+    tf::LineList lines = sheet ? std::move(*sheet) : tf::ReadDataFile(path, [this](double f) { ReportReading(f); });
     tf::RequireRoomToBuild(path, lines, serdata);
     DataList = std::move(lines);
     try {
@@ -91,4 +102,20 @@ void TForm1::WMDropFiles(const QString &path)
     } catch (const std::exception &) {
         ReportDataError(this);
     }
+}
+
+std::optional<tf::LineList> TForm1::ReadWorkbookLines(const QString &path, tf::WorkbookFormat format)
+{
+    const auto waiting = [this] { ReportReading(-1); }; // how far liborcus is, nobody can tell
+    std::optional<tf::Workbook> book;
+    {
+        const tf::BusyScope busy(Busy, StatusBar1, Chart1);
+        book = tf::RunAside([&] { return tf::ReadWorkbookFile(path, format); }, waiting);
+    }
+    int sheet = 0;
+    if (book->sheets.size() > 1 && (sheet = ExecuteSheetChooser(path, book->sheetNames())) < 0)
+        return std::nullopt;
+    const tf::BusyScope busy(Busy, StatusBar1, Chart1);
+    const char16_t decimal = tf::NumberFormat::system().decimal;
+    return tf::RunAside([&] { return tf::WorkbookSheetLines(path, *book, sheet, decimal); }, waiting);
 }
