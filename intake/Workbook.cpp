@@ -1,5 +1,6 @@
 #include "intake/Workbook.h"
 
+#include "engine/Memory.h"
 #include "intake/Decoding.h"
 #include "intake/FileReading.h"
 
@@ -1010,6 +1011,12 @@ Workbook ReadWorkbook(QByteArrayView bytes, WorkbookFormat format)
         unpacked = GzipSize(bytes);
     else if (StartsWith(bytes, CompoundDocumentMagic))
         throw Protected();
+    // liborcus holds a sheet's part unpacked while it reads it, and the cells kept take up to about half
+    // as much again: a workbook that would not fit in the memory left is refused before it is unpacked.
+    const qint64 needed = qint64(unpacked + unpacked / 2);
+    const qint64 available = AvailableMemory();
+    if (needed > available)
+        throw WorkbookError(NotEnoughMemoryReason(needed, available));
     // Room for the cells: a few times what the sheets unpack to, and at least enough for a large table
     // written compactly (an .ods repeats equal rows by a count).
     Factory factory(LimitsOf(format), (std::uint64_t(64) << 20) + 4 * unpacked);

@@ -72,7 +72,8 @@ std::string ShortestNumberText(double value, char16_t decimal);
 std::string DateSerialText(const Workbook &book, double serial, NumberShape shape);
 
 // Reads a workbook from a file's bytes. Before liborcus sees them, an archive's declared sizes are
-// checked, so that the memory taken stays a small multiple of the unpacked sheets. Throws WorkbookError.
+// checked, so that the memory taken stays a small multiple of the unpacked sheets, and a workbook whose
+// sheets would not fit in the memory left (AvailableMemory) is refused. Throws WorkbookError.
 Workbook ReadWorkbook(QByteArrayView bytes, WorkbookFormat format);
 
 // The file read whole, then ReadWorkbook. Throws tf::Error "ファイル <path> は開けません。 <reason> ".
