@@ -16,8 +16,11 @@ with open(sys.argv[1], "w") as f:
     for _ in range(100000):
         f.write(",".join(f"{random.gauss(50, 10):.6g}" for _ in range(4)) + "\n")
 PY
-    HOME="$dir" soffice --headless --convert-to xlsx --outdir "$dir" "$dir/table.csv" >/dev/null 2>&1
+    HOME="$dir" soffice --headless --convert-to xlsx --outdir "$dir" "$dir/table.csv" >/dev/null 2>&1 || true
+    # soffice says nothing useful when it fails (another instance of it, no Calc): the file tells.
+    [ -s "$dir/table.xlsx" ] || { echo "soffice wrote no $dir/table.xlsx (is libreoffice-calc installed?)" >&2; exit 1; }
 fi
+rm -f "$dir/runs.table.xlsx.log" "$dir/runs.table.csv.log"
 for i in $(seq "$runs"); do
     for f in table.xlsx table.csv; do
         "$bench" --file "$dir/$f" | tee -a "$dir/runs.$f.log"

@@ -12,6 +12,7 @@
 
 #include <QFileInfo>
 #include <QLocale>
+#include <QXmlStreamReader>
 
 #include <zip.h>
 #include <zlib.h>
@@ -699,6 +700,38 @@ std::uint64_t GzipSize(QByteArrayView bytes)
     return total;
 }
 
+// liborcus 0.17 reads the cells of an Excel 2003 XML file into the sheet being read without asking
+// whether there is one: a Row, Cell or Data outside a Worksheet's Table ends the process. Such a file
+// is refused before it is handed over, as is one that is no well-formed XML.
+void CheckExcelXmlNesting(QByteArrayView bytes)
+{
+    static const std::unordered_map<std::string_view, std::string_view> parentOf{
+        {"Worksheet", "Workbook"}, {"Table", "Worksheet"}, {"Column", "Table"},
+        {"Row", "Table"},          {"Cell", "Row"},        {"Data", "Cell"}};
+    QXmlStreamReader xml(QByteArray::fromRawData(bytes.data(), bytes.size()));
+    std::vector<QString> open;
+    while (!xml.atEnd()) {
+        switch (xml.readNext()) {
+        case QXmlStreamReader::StartElement: {
+            const QString name = xml.name().toString();
+            const auto it = parentOf.find(name.toStdString());
+            if (it != parentOf.end()
+                && (open.empty() || open.back() != QLatin1StringView(it->second.data(), qsizetype(it->second.size()))))
+                throw BrokenFile();
+            open.push_back(name);
+            break;
+        }
+        case QXmlStreamReader::EndElement:
+            open.pop_back();
+            break;
+        default:
+            break;
+        }
+    }
+    if (xml.hasError())
+        throw BrokenFile();
+}
+
 void Import(Factory &factory, QByteArrayView bytes, WorkbookFormat format)
 {
     const std::string_view stream(bytes.data(), size_t(bytes.size()));
@@ -714,8 +747,11 @@ void Import(Factory &factory, QByteArrayView bytes, WorkbookFormat format)
         break;
     }
     case WorkbookFormat::ExcelXml: {
+        // liborcus reads some of its numbers with strtol, which may look on to a terminating NUL: the text
+        // is handed over as a copy that has one, whatever the caller's bytes end with.
+        const std::string text(stream);
         orcus::orcus_xls_xml filter(&factory);
-        filter.read_stream(stream);
+        filter.read_stream(text);
         break;
     }
     case WorkbookFormat::Gnumeric: {
@@ -1017,6 +1053,8 @@ Workbook ReadWorkbook(QByteArrayView bytes, WorkbookFormat format)
     const qint64 available = AvailableMemory();
     if (needed > available)
         throw WorkbookError(NotEnoughMemoryReason(needed, available));
+    if (format == WorkbookFormat::ExcelXml)
+        CheckExcelXmlNesting(bytes);
     // Room for the cells: a few times what the sheets unpack to, and at least enough for a large table
     // written compactly (an .ods repeats equal rows by a count).
     Factory factory(LimitsOf(format), (std::uint64_t(64) << 20) + 4 * unpacked);
