@@ -156,6 +156,8 @@ const RefusedCase Refused[] = {
     // Its directory claims more than the entry's data can give: refused before anything is unpacked.
     {"DeclaredBomb", "declared-bomb.xlsx", u"ブックの形になっていません (途中で切れているか、壊れているか、別の種類のファイルです)"},
     {"RepeatedCells", "repeated.ods", u"セルが多すぎます (展開後のセルの量が上限 64 MB を超えます)"},
+    // A sheet's part stops inside a closing tag (and fails its checksum): liborcus would read past its end.
+    {"PartEndsInsideATag", "part-ends-inside-tag.xlsx", u"ブックの形になっていません (途中で切れているか、壊れているか、別の種類のファイルです)"},
     // A cell in the styles, outside every sheet: liborcus would read it into no sheet at all.
     {"CellOutsideTable", "cell-outside-table.xml", u"ブックの形になっていません (途中で切れているか、壊れているか、別の種類のファイルです)"},
     {"BeyondLastRow", "beyond-limit.ods", u"シート「S」が形式の上限 (1,048,576 行 × 16,384 列) を超えています"},
