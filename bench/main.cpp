@@ -198,6 +198,9 @@ int main(int argc, char **argv)
     // picture EMF: a background picture through the helper process against in this process.
     if (argc == 3 && std::strcmp(argv[1], "picture") == 0)
         return RunPictureBench(QString::fromLocal8Bit(argv[2]));
+    // picture-shapes: background pictures that cost far more than their size, each loaded once.
+    if (argc == 2 && std::strcmp(argv[1], "picture-shapes") == 0)
+        return RunPictureShapes();
     if (argc == 3 && std::strcmp(argv[1], "--short-lines") == 0) {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("short-lines.txt"));
@@ -206,7 +209,7 @@ int main(int argc, char **argv)
     }
     if (argc != 1) {
         std::fprintf(stderr, "usage: %s [export | paint | capability | shapes [NAME...] | window PATH | picture EMF |"
-                             " --file PATH | --short-lines MB]\n",
+                             " picture-shapes | --file PATH | --short-lines MB]\n",
                      argv[0]);
         return 2;
     }
