@@ -46,7 +46,7 @@ struct ChartLayout {
     struct Range {
         double minimum, maximum;
     };
-    // A specification limit or the target across the plot, with its label at the line's far end.
+    // A tolerance limit or the target across the plot, with its label at the line's far end.
     struct SpecLine {
         enum Kind { Lower, Upper, Target } kind;
         QLine line;

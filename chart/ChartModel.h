@@ -262,7 +262,7 @@ struct TNormalFit {
     bool operator==(const TNormalFit &) const = default;
 };
 
-// What the chart shows of a specification: its limits and target as lines across the plot (positions on
+// What the chart shows of a tolerance: its limits and target as lines across the plot (positions on
 // the bin axis), the series' normal curves, and one capability line per series under the statistics lines.
 class TChartCapability {
 public:

@@ -1,4 +1,4 @@
-// Layout steps for a specification: the limits and the target as lines across the plot at their positions on
+// Layout steps for a tolerance: the limits and the target as lines across the plot at their positions on
 // the bin axis, each series' normal curve over its bars, and the room the automatic ranges give them.
 #include "chart/ChartStyle.h"
 #include "chart/Histogram.h"

@@ -66,7 +66,7 @@ QRect PlaceLegend(const TChart &chart, const QRect &panel, QRect area, ChartLayo
 // The capability lines under the statistics lines, in their font; returns the top of the room left.
 int PlaceCapabilityBlock(const TChart &chart, const QRect &panel, const QRect &inner, int top, ChartLayout &l);
 
-// Automatic ranges reach just far enough to show the specification lines (bin axis) and the tops of the
+// Automatic ranges reach just far enough to show the tolerance lines (bin axis) and the tops of the
 // normal curves (count axis).
 void WidenForSpecLines(const TChart &chart, double &lo, double &hi);
 void WidenForCurves(const TChart &chart, const SeriesSet &set, double &lo, double &hi);
@@ -81,7 +81,7 @@ AxisMaps PlaceAxes(const TChart &chart, const SeriesSet &set, const QRect &area,
 // The bars of the shown series on the placed axes.
 void PlaceBars(const TChart &chart, const SeriesSet &set, const AxisMaps &maps, ChartLayout &l);
 
-// The normal curves of the shown series and the specification lines, over the bars.
+// The normal curves of the shown series and the tolerance lines, over the bars.
 void PlaceCurves(const TChart &chart, const SeriesSet &set, const AxisMaps &maps, ChartLayout &l);
 void PlaceSpecLines(const TChart &chart, const SeriesSet &set, const AxisMaps &maps, ChartLayout &l);
 

@@ -156,7 +156,7 @@ void paintBars(const ChartLayout &l, QPainter &painter)
     painter.restore();
 }
 
-// Normal curves, then the specification lines with their labels, over the bars and inside the plot. The
+// Normal curves, then the tolerance lines with their labels, over the bars and inside the plot. The
 // lines are thin so that every target draws them dashed or dotted, a metafile too.
 void paintCapability(const TChart &chart, const ChartLayout &l, QPainter &painter)
 {
@@ -174,15 +174,15 @@ void paintCapability(const TChart &chart, const ChartLayout &l, QPainter &painte
     painter.setRenderHint(QPainter::Antialiasing, false);
     static const QColor limitColor(210, 0, 0), targetColor(0, 140, 0);
     painter.setFont(ChartFont(BinAxis(chart, l.horizontal).LabelsFont));
-    for (const auto &spec : l.specLines) {
-        const bool target = spec.kind == ChartLayout::SpecLine::Target;
+    for (const auto &mark : l.specLines) {
+        const bool target = mark.kind == ChartLayout::SpecLine::Target;
         const QColor color = target ? targetColor : limitColor;
         painter.setPen(QPen(color, 0, target ? Qt::DotLine : Qt::DashLine));
-        painter.drawLine(spec.line);
+        painter.drawLine(mark.line);
         // The label stays readable where it falls on a bar.
-        painter.fillRect(spec.label.adjusted(-1, 0, 1, 0), Qt::white);
+        painter.fillRect(mark.label.adjusted(-1, 0, 1, 0), Qt::white);
         painter.setPen(color);
-        painter.drawText(spec.label, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip, spec.text);
+        painter.drawText(mark.label, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip, mark.text);
     }
     painter.restore();
 }

@@ -1,5 +1,5 @@
 #pragma once
-// Process capability of each column against specification limits: the indices Cp, Cpu, Cpl and Cpk with
+// Process capability of each column against tolerance limits: the indices Cp, Cpu, Cpl and Cpk with
 // the approximate 95 % interval of Cpk, the values outside the limits counted from the data, the parts
 // per million the normal model expects outside them, a verdict, and the one text line per series.
 #include "engine/NumberText.h"
@@ -13,7 +13,7 @@
 
 namespace tf {
 
-// Specification limits and target. Either limit alone makes a one-sided specification.
+// Tolerance limits and target. Either limit alone makes a one-sided tolerance.
 struct SpecLimits {
     std::optional<double> lower, upper, target;
 
@@ -21,7 +21,7 @@ struct SpecLimits {
     bool operator==(const SpecLimits &) const = default;
 };
 
-// Why a specification is refused; empty when it can be used.
+// Why a tolerance is refused; empty when it can be used.
 QString SpecLimitsProblem(const SpecLimits &limits);
 
 // The limits a column's values are compared with, the same scaled units as the values.

@@ -127,7 +127,7 @@ inline void BuildStyledChart(Input &in, tf::TChart &chart)
         tf::BuildHistogram(st, controls, sink, tf::NumberFormat{});
     } catch (const tf::Error &) {
     }
-    // Specification lines and normal curves from the flags' upper bits, placed by the build's own figures so
+    // Tolerance lines and normal curves from the flags' upper bits, placed by the build's own figures so
     // that the input's bytes keep their meaning.
     if (!st.last.complete || st.last.stats.empty())
         return;

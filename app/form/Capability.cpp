@@ -1,4 +1,4 @@
-// The specification commands: limits and target typed in the chart's units and kept as data values, the
+// The tolerance commands: limits and target typed in the chart's units and kept as data values, the
 // normal curves and the capability lines; and the frequency table for a spreadsheet. None of them
 // rebuilds, so bins and counts stay as the last build made them.
 #include "app/TForm1.h"

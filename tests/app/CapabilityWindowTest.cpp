@@ -1,4 +1,4 @@
-// The specification through the window: limits typed into their edits and applied by their check marks,
+// The tolerance through the window: limits typed into their edits and applied by their check marks,
 // the curves and capability lines by their boxes, what the chart shows of them, what a rebuild keeps, the
 // refused inputs, and the frequency table on the clipboard.
 #include "tests/app/WindowFixture.h"
@@ -301,9 +301,9 @@ TEST_F(CapabilityTest, WritesCapabilityPicture)
     ASSERT_TRUE(form->grab().save(path));
 }
 
-// The 区間 page with a specification entered, once per look, for checking the page by eye: written into the
+// The 区間 page with tolerance limits entered, once per look, for checking the page by eye: written into the
 // folder TF_WRITE_SPEC_PAGES names (spec-page-<style>.png).
-TEST_F(CapabilityTest, WritesSpecificationPagePictures)
+TEST_F(CapabilityTest, WritesTolerancePagePictures)
 {
     const QString folder = qEnvironmentVariable("TF_WRITE_SPEC_PAGES");
     if (folder.isEmpty())

@@ -272,7 +272,7 @@ TEST_F(WindowTest, ControlsWithoutVisibleTextAreNamedForAssistiveTechnology)
         EXPECT_EQ(a->role(), QAccessible::PushButton);
         EXPECT_EQ(a->text(QAccessible::Name), edit->placeholderText());
     }
-    EXPECT_EQ(form->findChildren<tf::CheckEdit *>().size(), 13); // the design's ten and the specification's three
+    EXPECT_EQ(form->findChildren<tf::CheckEdit *>().size(), 13); // the window's ten and the three tolerance edits
     EXPECT_EQ(QAccessible::queryAccessibleInterface(form->SeriesCombo)->text(QAccessible::Name),
               QStringLiteral("シリーズ選択"));
     EXPECT_EQ(QAccessible::queryAccessibleInterface(form->BunkatuSize)->text(QAccessible::Name),
