@@ -2,6 +2,7 @@
 
 #include "engine/FileMapping.h"
 #include "engine/LargeArray.h"
+#include "engine/Parallel.h"
 
 #include <algorithm>
 #include <atomic>
@@ -160,9 +161,28 @@ namespace {
 
 // CR LF and a lone CR become one LF; from the first CR on the bytes move down in place. Returns the
 // new length.
+// The first CR of [begin, n), or null; a large text is searched in pieces side by side.
+const void *firstCarriageReturn(const char *p, qsizetype n, qsizetype begin)
+{
+    constexpr qsizetype ParallelSearchBytes = qsizetype(8) << 20;
+    const size_t pieces = n - begin < ParallelSearchBytes ? 1 : Processors();
+    if (pieces == 1)
+        return std::memchr(p + begin, '\r', size_t(n - begin));
+    std::vector<const void *> found(pieces, nullptr);
+    InParallel(pieces, [&](size_t k) {
+        const qsizetype from = begin + (n - begin) * qsizetype(k) / qsizetype(pieces);
+        const qsizetype to = begin + (n - begin) * qsizetype(k + 1) / qsizetype(pieces);
+        found[k] = std::memchr(p + from, '\r', size_t(to - from));
+    });
+    for (const void *f : found)
+        if (f)
+            return f;
+    return nullptr;
+}
+
 qsizetype joinBreaks(char *p, qsizetype n, qsizetype begin)
 {
-    const void *found = std::memchr(p + begin, '\r', size_t(n - begin));
+    const void *found = firstCarriageReturn(p, n, begin);
     if (!found)
         return n;
     char *w = static_cast<char *>(const_cast<void *>(found));
@@ -244,6 +264,120 @@ const char *LineList::lineEnd(const char *p) const
     return lf ? static_cast<const char *>(lf) : end - 1;
 }
 
+namespace {
+
+// Text below this is indexed on the calling thread alone.
+constexpr qsizetype ParallelIndexBytes = qsizetype(8) << 20;
+
+// Bit k set where byte k of the 64 at p is an LF.
+[[gnu::always_inline]] inline std::uint64_t breaksIn64(const char *p)
+{
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n');
+    std::uint64_t mask = 0;
+    for (int k = 0; k < 4; ++k) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 16 * k));
+        mask |= std::uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)))) << (16 * k);
+    }
+    return mask;
+#else
+    std::uint64_t mask = 0;
+    for (int k = 0; k < 64; ++k)
+        mask |= std::uint64_t(p[k] == '\n') << k;
+    return mask;
+#endif
+}
+
+// Calls onBreaks(mask, at) for every stretch of [from, to): bit k of mask set where byte at + k is an
+// LF; the last stretch may be shorter than 64 bytes.
+template <typename OnBreaks>
+[[gnu::always_inline]] inline void eachBreaks(const char *p, qsizetype from, qsizetype to, const OnBreaks &onBreaks)
+{
+    qsizetype i = from;
+    for (; i + 64 <= to; i += 64)
+        onBreaks(breaksIn64(p + i), i);
+    std::uint64_t mask = 0;
+    for (qsizetype k = i; k < to; ++k)
+        mask |= std::uint64_t(p[k] == '\n') << (k - i);
+    if (i < to)
+        onBreaks(mask, i);
+}
+
+struct PieceLines {
+    qsizetype lines = 0;
+    qsizetype empty = 0;
+};
+
+// The LFs of [from, to), and those that end an empty line: right after an LF, or after none at all
+// (afterBreak says whether the byte before `from` is one, or the text begins there).
+[[gnu::always_inline]] inline PieceLines countPieceBody(const char *p, qsizetype from, qsizetype to, bool afterBreak)
+{
+    std::uint64_t carry = afterBreak;
+    PieceLines counted;
+    eachBreaks(p, from, to, [&](std::uint64_t mask, qsizetype) {
+        counted.lines += std::popcount(mask);
+        counted.empty += std::popcount(mask & ((mask << 1) | carry));
+        carry = mask >> 63;
+    });
+    return counted;
+}
+
+// Marks where every MarkStride-th line begins, for the LFs of [from, to); `line` is the line the first
+// of them ends. The line after the LF of line g is marked when g + 1 is a multiple of MarkStride.
+[[gnu::always_inline]] inline void markPieceBody(const char *p, qsizetype from, qsizetype to, qsizetype line,
+                                                 qsizetype stride, qsizetype *marks)
+{
+    eachBreaks(p, from, to, [&](std::uint64_t mask, qsizetype at) {
+        const qsizetype c = std::popcount(mask);
+        // The next line to mark begins after LF number `wanted` of this stretch (0 the first).
+        for (qsizetype wanted = (stride - 1) - (line % stride); wanted < c; wanted += stride) {
+            std::uint64_t m = mask;
+            for (qsizetype j = 0; j < wanted; ++j)
+                m &= m - 1;
+            marks[(line + wanted + 1) / stride] = at + std::countr_zero(m) + 1;
+        }
+        line += c;
+    });
+}
+
+#if defined(__x86_64__) && !defined(__POPCNT__)
+// The same with the processor's own bit count, which nearly every x86-64 processor has.
+__attribute__((target("popcnt"))) PieceLines countPieceCounting(const char *p, qsizetype from, qsizetype to, bool afterBreak)
+{
+    return countPieceBody(p, from, to, afterBreak);
+}
+__attribute__((target("popcnt"))) void markPieceCounting(const char *p, qsizetype from, qsizetype to, qsizetype line,
+                                                        qsizetype stride, qsizetype *marks)
+{
+    markPieceBody(p, from, to, line, stride, marks);
+}
+bool hasPopcount()
+{
+    static const bool has = __builtin_cpu_supports("popcnt");
+    return has;
+}
+#endif
+
+PieceLines countPiece(const char *p, qsizetype from, qsizetype to, bool afterBreak)
+{
+#if defined(__x86_64__) && !defined(__POPCNT__)
+    if (hasPopcount())
+        return countPieceCounting(p, from, to, afterBreak);
+#endif
+    return countPieceBody(p, from, to, afterBreak);
+}
+
+void markPiece(const char *p, qsizetype from, qsizetype to, qsizetype line, qsizetype stride, qsizetype *marks)
+{
+#if defined(__x86_64__) && !defined(__POPCNT__)
+    if (hasPopcount())
+        return markPieceCounting(p, from, to, line, stride, marks);
+#endif
+    markPieceBody(p, from, to, line, stride, marks);
+}
+
+} // namespace
+
 void LineList::index()
 {
     m_marks.clear();
@@ -251,33 +385,32 @@ void LineList::index()
     m_emptyCount = 0;
     const char *p = base();
     const qsizetype n = total();
-    qsizetype lineStart = m_begin;
-    qsizetype count = 0, empty = 0;
-    std::vector<qsizetype> marks;
-    marks.reserve(size_t(std::max<qsizetype>(0, n - m_begin) / (MarkStride * 8)) + 1);
-    auto onBreak = [&](qsizetype pos) {
-        if ((count & (MarkStride - 1)) == 0)
-            marks.push_back(lineStart);
-        empty += pos == lineStart;
-        ++count;
-        lineStart = pos + 1;
+    if (n <= m_begin)
+        return;
+    // Pieces side by side: each counts its lines and its empty ones, then, knowing the lines before
+    // it, marks the start of every MarkStride-th line in it.
+    const size_t pieces = n - m_begin < ParallelIndexBytes ? 1 : Processors();
+    std::vector<qsizetype> cuts(pieces + 1);
+    for (size_t k = 0; k <= pieces; ++k)
+        cuts[k] = m_begin + (n - m_begin) * qsizetype(k) / qsizetype(pieces);
+    std::vector<PieceLines> counted(pieces);
+    const auto count = [&](size_t k) {
+        counted[k] = countPiece(p, cuts[k], cuts[k + 1], cuts[k] == m_begin || p[cuts[k] - 1] == '\n');
     };
-    qsizetype i = m_begin;
-#if defined(__SSE2__)
-    const __m128i lf = _mm_set1_epi8('\n');
-    for (; i + 16 <= n; i += 16) {
-        unsigned mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i)), lf)));
-        while (mask) {
-            onBreak(i + std::countr_zero(mask));
-            mask &= mask - 1;
-        }
+    InParallel(pieces, count);
+    qsizetype total = 0;
+    std::vector<qsizetype> before(pieces, 0);
+    for (size_t k = 0; k < pieces; ++k) {
+        before[k] = total;
+        total += counted[k].lines;
+        m_emptyCount += counted[k].empty;
     }
-#endif
-    for (; i < n; ++i)
-        if (p[i] == '\n')
-            onBreak(i);
-    m_count = count;
-    m_emptyCount = empty;
+    m_count = total;
+    // One slot past the last so that a mark after the very last LF needs no test; cut afterwards.
+    std::vector<qsizetype> marks(size_t(total / MarkStride) + 2, 0);
+    marks[0] = m_begin;
+    InParallel(pieces, [&](size_t k) { markPiece(p, cuts[k], cuts[k + 1], before[k], MarkStride, marks.data()); });
+    marks.resize(size_t((total + MarkStride - 1) / MarkStride));
     m_marks = std::move(marks);
 }
 
