@@ -3,6 +3,8 @@
 #include "engine/Build.h"
 #include "engine/Error.h"
 #include "engine/FileMapping.h"
+#include "engine/LargeArray.h"
+#include "engine/Parallel.h"
 #include "intake/TextRules.h"
 #include "intake/Workbook.h"
 
@@ -83,6 +85,26 @@ int RunFile(const QString &path)
         std::fprintf(stderr, "out of memory\n");
     }
     return 1;
+}
+
+int RunFreshMemory(int megabytes)
+{
+    const size_t n = size_t(std::max(megabytes, 1)) << 17; // doubles
+    const size_t parts = tf::Processors();
+    QElapsedTimer t;
+    t.start();
+    std::vector<double> v;
+    tf::ReserveLarge(v, n);
+    tf::InParallel(parts, [&](size_t k) {
+        tf::PopulateLarge(v.data() + n * k / parts, (n * (k + 1) / parts - n * k / parts) * sizeof(double));
+    });
+    const double takenMs = msSince(t);
+    v.resize(n);
+    const double writtenMs = msSince(t);
+    std::printf("fresh memory: %d MB taken in %.0f ms on %zu processors (%.0f ms per GB), written again in %.0f ms | "
+                "peak %ld MB\n",
+                megabytes, takenMs, parts, takenMs * 1024.0 / megabytes, writtenMs, peakRssMb());
+    return 0;
 }
 
 void WriteShortLines(const QString &path, int megabytes)

@@ -33,6 +33,11 @@ public:
 // the time of each phase, the peak memory of the process and the statistics lines. Returns the exit status.
 int RunFile(const QString &path);
 
+// Takes `megabytes` MB of new memory the way the columns of a build take it (huge pages advised, taken
+// from the system on every processor, then written once more by their sizing) and prints how long
+// each step took: the part of a file's build that depends on the system and not on the program.
+int RunFreshMemory(int megabytes);
+
 // Writes a file of `megabytes` MB of one-digit lines (a column of counts or flags) to `path`, a
 // small piece at a time so that writing it costs no memory of note.
 void WriteShortLines(const QString &path, int megabytes);

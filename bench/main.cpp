@@ -192,6 +192,9 @@ int main(int argc, char **argv)
     // one-digit lines, written first to a temporary file.
     if (argc == 3 && std::strcmp(argv[1], "--file") == 0)
         return RunFile(QString::fromLocal8Bit(argv[2]));
+    // --fresh-memory MB: new memory taken as a build's columns take it, for the system's share of a run.
+    if (argc == 3 && std::strcmp(argv[1], "--fresh-memory") == 0)
+        return RunFreshMemory(std::atoi(argv[2]));
     // window PATH: the window's open and paste, from the click to the chart shown.
     if (argc == 3 && std::strcmp(argv[1], "window") == 0)
         return RunWindowOpenBench(QString::fromLocal8Bit(argv[2]));
@@ -209,7 +212,7 @@ int main(int argc, char **argv)
     }
     if (argc != 1) {
         std::fprintf(stderr, "usage: %s [export | paint | capability | shapes [NAME...] | window PATH | picture EMF |"
-                             " picture-shapes | --file PATH | --short-lines MB]\n",
+                             " picture-shapes | --file PATH | --short-lines MB | --fresh-memory MB]\n",
                      argv[0]);
         return 2;
     }
