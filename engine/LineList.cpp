@@ -159,8 +159,6 @@ LineList LineList::fromRanges(const QString &text, const std::vector<Range> &ran
 
 namespace {
 
-// CR LF and a lone CR become one LF; from the first CR on the bytes move down in place. Returns the
-// new length.
 // The first CR of [begin, n), or null; a large text is searched in pieces side by side.
 const void *firstCarriageReturn(const char *p, qsizetype n, qsizetype begin)
 {
@@ -180,6 +178,8 @@ const void *firstCarriageReturn(const char *p, qsizetype n, qsizetype begin)
     return nullptr;
 }
 
+// CR LF and a lone CR become one LF; from the first CR on the bytes move down in place. Returns the
+// new length.
 qsizetype joinBreaks(char *p, qsizetype n, qsizetype begin)
 {
     const void *found = firstCarriageReturn(p, n, begin);
