@@ -40,7 +40,7 @@ void BusyIndicator::report(Phase phase, double fraction)
         m_progress->setObjectName(QStringLiteral("BusyProgress"));
         m_progress->setRange(0, 1000);
         m_progress->setFixedWidth(180);
-        m_bar->insertPermanentWidget(0, m_progress);
+        m_bar->addPermanentWidget(m_progress);
         m_progress->show();
         // The chart's series are being rebuilt: it keeps showing the last finished picture.
         m_chart->setUpdatesEnabled(false);
