@@ -1,6 +1,7 @@
 #include "intake/FileReading.h"
 
 #include "engine/Error.h"
+#include "engine/FileDescriptor.h"
 #include "engine/FileMapping.h"
 #include "engine/LargeArray.h"
 #include "engine/Memory.h"
@@ -22,22 +23,6 @@ namespace tf {
 
 namespace {
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(FileDescriptor &&other) noexcept : m_fd(other.m_fd) { other.m_fd = -1; }
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 // Files below this are read without help: threads would cost more than they save.
 constexpr off_t ParallelBytes = off_t(8) << 20;
@@ -58,8 +43,7 @@ namespace {
 FileDescriptor openDataFile(const QString &path, struct stat &st)
 {
     const QString fullPath = fullPathOf(path);
-    // Non-blocking so that a FIFO cannot stall the window at open; it is refused below anyway.
-    FileDescriptor fd(::open(QFile::encodeName(fullPath).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    FileDescriptor fd = OpenForReading(fullPath);
     if (fd.get() < 0)
         throw CannotOpenError(path, errno);
     if (::fstat(fd.get(), &st) != 0)

@@ -1,5 +1,7 @@
 #include "picture/Picture.h"
 
+#include "engine/FileDescriptor.h"
+#include "engine/SystemReason.h"
 #include "picture/PictureDecoders.h"
 #include "picture/PictureProcess.h"
 
@@ -40,8 +42,7 @@ QString NotRegularReason(const QString &fileName, mode_t mode)
 
 Error CannotOpenPicture(const QString &fileName, int err)
 {
-    return Error(QStringLiteral("画像ファイル \"%1\" を開けません。%2")
-                     .arg(ShownPath(fileName), QString::fromLocal8Bit(std::strerror(err))));
+    return Error(QStringLiteral("画像ファイル \"%1\" を開けません。%2").arg(ShownPath(fileName), SystemReason(err)));
 }
 
 Error PictureTooLarge(qint64 limit)
@@ -49,21 +50,6 @@ Error PictureTooLarge(qint64 limit)
     return Error(QStringLiteral("画像ファイルが大きすぎます (上限 %1 MB)").arg(limit >> 20));
 }
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 } // namespace
 
 QString NotRegularPictureFile(const QString &fileName)
@@ -78,8 +64,7 @@ QByteArray ReadPictureBytes(const QString &fileName, PictureFormat format)
 {
     const qint64 limit =
         format == PictureFormat::Emf || format == PictureFormat::Wmf ? qint64(MaxMetafileBytes) : MaxPictureFileBytes;
-    // Opened without waiting, so that a named pipe put in the file's place cannot block; then refused.
-    FileDescriptor fd(::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    FileDescriptor fd = OpenForReading(fileName);
     if (fd.get() < 0)
         throw CannotOpenPicture(fileName, errno);
     struct stat st {};

@@ -3,6 +3,8 @@
 #include "picture/Picture.h"
 #include "picture/PictureDecoders.h"
 
+#include "engine/SystemReason.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -41,11 +43,6 @@ QString &HelperOverride()
 {
     static QString path;
     return path;
-}
-
-QString Reason(int err)
-{
-    return QString::fromLocal8Bit(std::strerror(err));
 }
 
 QString SignalName(int sig)
@@ -254,7 +251,7 @@ PictureOutcome RunHelper(const QString &helper, const QString &fileName, const P
 
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0)
-        return {PictureEnd::NotStarted, QImage(), QStringLiteral("画像を読み取る処理を開始できません。%1").arg(Reason(errno))};
+        return {PictureEnd::NotStarted, QImage(), QStringLiteral("画像を読み取る処理を開始できません。%1").arg(SystemReason(errno))};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
@@ -277,7 +274,7 @@ PictureOutcome RunHelper(const QString &helper, const QString &fileName, const P
     if (spawned != 0) {
         ::close(pipeFds[0]);
         return {PictureEnd::NotStarted, QImage(),
-                QStringLiteral("画像を読み取るプログラム \"%1\" を起動できません。%2").arg(helper, Reason(spawned))};
+                QStringLiteral("画像を読み取るプログラム \"%1\" を起動できません。%2").arg(helper, SystemReason(spawned))};
     }
 
     QElapsedTimer clock;

@@ -4,10 +4,13 @@
 #include "chart/ChartModel.h"
 #include "picture/Picture.h"
 #include "picture/PictureProcess.h"
+#include "engine/SystemReason.h"
 #include "tests/picture/HostilePictures.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -180,6 +183,7 @@ TEST(PictureHelper, AMissingHelperIsReportedWithItsPath)
     EXPECT_TRUE(outcome.message.startsWith(
         QStringLiteral("画像を読み取るプログラム \"/nonexistent/tallyfold-picture\" を起動できません。")))
         << outcome.message.toStdString();
+    EXPECT_TRUE(outcome.message.endsWith(tf::SystemReason(ENOENT))) << outcome.message.toStdString();
 }
 
 // ---- files that are no regular files ----

@@ -6,15 +6,19 @@
 #include "export/EmfWriter.h"
 #include "picture/Picture.h"
 #include "picture/PictureDecoders.h"
+#include "engine/SystemReason.h"
 #include "tests/support/PictureShapes.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QtEndian>
 
 #include <algorithm>
+#include <cerrno>
 #include <vector>
 
 
@@ -164,6 +168,21 @@ TEST(PictureFile, ExtensionIsTakenAsTypedFromTheFileNameOnly)
     EXPECT_EQ(tf::PictureFormatOf(QStringLiteral("/a/c.wMf")), tf::PictureFormat::Wmf);
     EXPECT_EQ(tf::PictureFormatOf(QStringLiteral("/a/c.svg")), tf::PictureFormat::Unknown);
     EXPECT_EQ(tf::PictureFormatOf(QStringLiteral("/a/c.gif")), tf::PictureFormat::Unknown);
+}
+
+// The reason a picture cannot be opened is the system's, worded in Japanese whatever the locale.
+TEST(PictureFile, AMissingFileIsReportedWithAJapaneseReason)
+{
+    const QString missing = Fixture("no-such-file.png");
+    tf::TChart chart;
+    try {
+        chart.BackWall.Picture.LoadFromFile(missing);
+        ADD_FAILURE() << "loaded";
+    } catch (const tf::Error &e) {
+        EXPECT_EQ(e.message(), QStringLiteral("画像ファイル \"%1\" を開けません。%2")
+                                   .arg(QDir::toNativeSeparators(QFileInfo(missing).absoluteFilePath()),
+                                        tf::SystemReason(ENOENT)));
+    }
 }
 
 TEST(PictureFile, TheReaderIsChosenByExtensionNotByContent)
