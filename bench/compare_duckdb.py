@@ -11,13 +11,12 @@ compare_pandas.py (generate them with it first). Not part of CI.
 """
 import argparse
 import os
-import statistics
 import subprocess
 import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from compare_pandas import files, run  # noqa: E402
+from compare_pandas import alternate, files, print_row  # noqa: E402
 
 NODE_SCRIPT = r"""
 const { DuckDBInstance } = require('@duckdb/node-api');
@@ -62,22 +61,7 @@ def main():
         for label, path, _ in files(args.dir):
             if args.only not in label or not os.path.exists(path):
                 continue
-            ours = [args.bench, "--file", path]
-            theirs = ["node", script, path]
-            run(ours)  # warm the page cache for both
-            run(theirs)
-            tf, db, ratios, tf_mem, db_mem = [], [], [], [], []
-            for _ in range(args.runs):
-                a, am = run(ours)
-                b, bm = run(theirs)
-                tf.append(a)
-                db.append(b)
-                ratios.append(a / b)
-                tf_mem.append(am)
-                db_mem.append(bm)
-            print("%-30s %9.2fs %9.2fs %8.2f %8.0fMB %8.0fMB  (%.0f MB file)" % (
-                label, statistics.median(tf), statistics.median(db), statistics.median(ratios),
-                statistics.median(tf_mem), statistics.median(db_mem), os.path.getsize(path) / 1e6), flush=True)
+            print_row(label, path, alternate([args.bench, "--file", path], ["node", script, path], args.runs))
 
 
 if __name__ == "__main__":

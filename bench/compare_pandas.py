@@ -94,6 +94,22 @@ def run(command):
     return wall, usage.ru_maxrss / 1024.0
 
 
+def alternate(ours, theirs, runs):
+    """Runs both commands in turn, runs times each, the page cache warmed first, and returns the medians of
+    our wall time, theirs, the ratio of each pair, our peak memory and theirs."""
+    run(ours)
+    run(theirs)
+    pairs = [(run(ours), run(theirs)) for _ in range(runs)]
+    return (statistics.median(a for (a, _), _ in pairs), statistics.median(b for _, (b, _) in pairs),
+            statistics.median(a / b for (a, _), (b, _) in pairs), statistics.median(m for (_, m), _ in pairs),
+            statistics.median(m for _, (_, m) in pairs))
+
+
+def print_row(label, path, medians):
+    print("%-30s %9.2fs %9.2fs %8.2f %8.0fMB %8.0fMB  (%.0f MB file)" % (
+        (label,) + tuple(medians) + (os.path.getsize(path) / 1e6,)), flush=True)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--bench", default="build/bench/tallyfold_bench")
@@ -117,19 +133,7 @@ def main():
             os.replace(path + ".part", path)
         ours = [args.bench, "--file", path]
         theirs = [sys.executable, os.path.abspath(__file__), "--pandas-side", path]
-        run(ours)  # warm the page cache for both
-        tf, pd_, ratios, tf_mem, pd_mem = [], [], [], [], []
-        for _ in range(args.runs):
-            a, am = run(ours)
-            b, bm = run(theirs)
-            tf.append(a)
-            pd_.append(b)
-            ratios.append(a / b)
-            tf_mem.append(am)
-            pd_mem.append(bm)
-        print("%-30s %9.2fs %9.2fs %8.2f %8.0fMB %8.0fMB  (%.0f MB file)" % (
-            label, statistics.median(tf), statistics.median(pd_), statistics.median(ratios),
-            statistics.median(tf_mem), statistics.median(pd_mem), os.path.getsize(path) / 1e6), flush=True)
+        print_row(label, path, alternate(ours, theirs, args.runs))
         # The other 100 MB files against the UTF-8 one of the same size, alternating: each should take
         # at most 1.5 times as long.
         if label.startswith("100 MB") and path != utf8_path and os.path.exists(utf8_path):
