@@ -68,6 +68,13 @@ QByteArray pageOfLines(qsizetype size, bool finalBreak)
     return bytes;
 }
 
+// About `size` bytes of lines of 16 numbers each, every line ended by `lineBreak`.
+QByteArray wideLines(qsizetype size, const char *lineBreak)
+{
+    const QByteArray line = QByteArray("1.25,").repeated(15) + "9.75" + lineBreak;
+    return line.repeated(size / line.size());
+}
+
 struct MapCase {
     const char *name;
     QByteArray bytes;
@@ -102,7 +109,13 @@ INSTANTIATE_TEST_SUITE_P(
                     MapCase{"ShiftJis", "\x89\xB7\x93\x78,b\n1,2\n"},
                     MapCase{"ExactPagesWithoutFinalBreak", pageOfLines(8192, false)},
                     MapCase{"ExactPagesWithFinalBreak", pageOfLines(8192, true)},
-                    MapCase{"LastPagePartlyFilled", pageOfLines(8192 + 100, false)}),
+                    MapCase{"LastPagePartlyFilled", pageOfLines(8192 + 100, false)},
+                    MapCase{"LoneCrWithoutFinalBreak", "a\rb"}, MapCase{"FinalLoneCr", "1,2\r"},
+                    MapCase{"OnlyACr", "\r"}, MapCase{"Utf8MarkThenCr", "\xEF\xBB\xBF\r1\r\n"},
+                    // Large enough to be indexed on every processor: the one CR LF in the second half, and
+                    // CR LF after every line.
+                    MapCase{"LargeWithOneCrLfInItsSecondHalf", wideLines(5 << 20, "\n") + "2.5\r\n" + wideLines(5 << 20, "\n")},
+                    MapCase{"LargeWithCrLfEverywhere", wideLines(10 << 20, "\r\n")}),
     tftest::CaseName());
 
 TEST(MappedFile, ACopyKeepsItsLinesWhenTheOtherIsChanged)
