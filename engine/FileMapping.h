@@ -26,9 +26,10 @@ public:
     void populate(std::size_t offset, std::size_t bytes) const;
 
 private:
-    FileMapping(char *data, std::size_t size, std::size_t reserved);
+    FileMapping(char *data, std::size_t size, char *room, std::size_t reserved);
     char *m_data;
     std::size_t m_size;
+    char *m_room; // the whole range taken, from a little before m_data on
     std::size_t m_reserved;
 };
 

@@ -131,12 +131,14 @@ TEST(MappedFile, ACopyKeepsItsLinesWhenTheOtherIsChanged)
     EXPECT_EQ(copy.toStringList(), (QStringList{u"x"_qs, u"1"_qs, u"2"_qs, u"3"_qs}));
 }
 
-TEST(MappedFile, AFileShortenedMeanwhileIsReadWithoutEndingTheProcess)
+// Sixteen pages, and a file large enough to be mapped from a 2 MB boundary in huge pages.
+class ShortenedFile : public testing::TestWithParam<qsizetype> {};
+
+TEST_P(ShortenedFile, IsReadWithoutEndingTheProcess)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const long page = sysconf(_SC_PAGESIZE);
-    const QString path = writeFile(dir, QStringLiteral("data.csv"), pageOfLines(page * 16, true));
+    const QString path = writeFile(dir, QStringLiteral("data.csv"), pageOfLines(GetParam(), true));
     tf::EngineState state;
     state.DataList = tf::LinesFromMapping(tf::MapFile(path));
     const qsizetype lines = state.DataList.size();
@@ -149,6 +151,12 @@ TEST(MappedFile, AFileShortenedMeanwhileIsReadWithoutEndingTheProcess)
     CollectingSink sink;
     EXPECT_THROW(tf::BuildHistogram(state, tf::BuildControls(), sink, tf::NumberFormat()), tf::Error);
 }
+
+INSTANTIATE_TEST_SUITE_P(MappedFile, ShortenedFile, testing::Values(qsizetype(16) << 12, qsizetype(6) << 20),
+                         [](const testing::TestParamInfo<qsizetype> &info) {
+                             return info.param < (qsizetype(2) << 20) ? std::string("SixteenPages")
+                                                                      : std::string("ThreeHugePages");
+                         });
 
 // The whole path of a file large enough to be mapped: every statistics line, count and value to the
 // bit as from the same text held in memory.
@@ -209,3 +217,19 @@ TEST(MappedFile, ChecksLargeUtf8TextAsAWhole)
 }
 
 } // namespace
+
+// A large file is laid from a 2 MB boundary, where the page cache's huge pages of it can be mapped whole
+// (mapped across the boundaries instead, they cost every first read of a page), and reads the same.
+TEST(MappedFile, ALargeFileBeginsAtAHugePageBoundary)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray bytes = pageOfLines(qsizetype(5) << 20, false);
+    const QString path = writeFile(dir, QStringLiteral("data.csv"), bytes);
+    const std::shared_ptr<tf::FileMapping> mapping = tf::MapFile(path);
+    ASSERT_TRUE(mapping);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(mapping->data()) % (std::uintptr_t(2) << 20), 0u);
+    ASSERT_EQ(mapping->size(), size_t(bytes.size()));
+    EXPECT_EQ(QByteArrayView(mapping->data(), bytes.size()), QByteArrayView(bytes));
+    mapping->data()[bytes.size()] = '\n'; // the spare byte after the file stays writable
+}
