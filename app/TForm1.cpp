@@ -340,16 +340,16 @@ void TForm1::CreatePages()
     for (tf::CheckEdit *edit : {KukanMaxValue, KukanMinValue, DosuMaxValue, DosuTickValue, KukanMagValue})
         edit->setEnabled(false);
     // Below the design's controls: the tolerance limits and target, in the chart's units.
-    SpecLabel = Place(new QLabel(QStringLiteral("規格と工程能力"), TabSheet3), QStringLiteral("SpecLabel"), 16, 340, 160, 13);
-    SpecLowerValue = Edit(TabSheet3, QStringLiteral("SpecLowerValue"), QStringLiteral("規格下限"), 48, 356, 97, 21);
-    SpecUpperValue = Edit(TabSheet3, QStringLiteral("SpecUpperValue"), QStringLiteral("規格上限"), 48, 381, 97, 21);
-    SpecTargetValue = Edit(TabSheet3, QStringLiteral("SpecTargetValue"), QStringLiteral("目標値"), 48, 406, 97, 21);
-    for (tf::CheckEdit *edit : {SpecLowerValue, SpecUpperValue, SpecTargetValue})
+    ToleranceLabel = Place(new QLabel(QStringLiteral("規格と工程能力"), TabSheet3), QStringLiteral("ToleranceLabel"), 16, 340, 160, 13);
+    ToleranceLowerValue = Edit(TabSheet3, QStringLiteral("ToleranceLowerValue"), QStringLiteral("規格下限"), 48, 356, 97, 21);
+    ToleranceUpperValue = Edit(TabSheet3, QStringLiteral("ToleranceUpperValue"), QStringLiteral("規格上限"), 48, 381, 97, 21);
+    ToleranceTargetValue = Edit(TabSheet3, QStringLiteral("ToleranceTargetValue"), QStringLiteral("目標値"), 48, 406, 97, 21);
+    for (tf::CheckEdit *edit : {ToleranceLowerValue, ToleranceUpperValue, ToleranceTargetValue})
         edit->setToolTip(edit->placeholderText() + QStringLiteral("（グラフの単位、空欄で解除）"));
     NormalCurveCheck = CheckBox(TabSheet3, QStringLiteral("NormalCurveCheck"), QStringLiteral("正規分布曲線"), false, 16, 433, 121, 17);
     CapabilityCheck = CheckBox(TabSheet3, QStringLiteral("CapabilityCheck"), QStringLiteral("工程能力"), true, 16, 454, 121, 17);
     TabOrder({KukanManualSize, BunkatuSize, KukanValue, KukanMaxValue, KukanMinValue, DosuMaxValue, DosuTickValue,
-              KukanMagValue, SpecLowerValue, SpecUpperValue, SpecTargetValue, NormalCurveCheck, CapabilityCheck});
+              KukanMagValue, ToleranceLowerValue, ToleranceUpperValue, ToleranceTargetValue, NormalCurveCheck, CapabilityCheck});
 
     TabSheet4 = page(QStringLiteral("TabSheet4"), QStringLiteral("フォーム・使用例"));
     auto *layout = new QVBoxLayout(TabSheet4);
@@ -434,9 +434,9 @@ void TForm1::WireCommands()
     Wire(DosuMaxValue, &tf::CheckEdit::rightButtonClick, &TForm1::DosuMaxValueRightButtonClick);
     Wire(DosuTickValue, &tf::CheckEdit::rightButtonClick, &TForm1::DosuTickValueRightButtonClick);
     Wire(KukanMagValue, &tf::CheckEdit::rightButtonClick, &TForm1::KukanMagValueRightButtonClick);
-    Wire(SpecLowerValue, &tf::CheckEdit::rightButtonClick, &TForm1::SpecLowerValueRightButtonClick);
-    Wire(SpecUpperValue, &tf::CheckEdit::rightButtonClick, &TForm1::SpecUpperValueRightButtonClick);
-    Wire(SpecTargetValue, &tf::CheckEdit::rightButtonClick, &TForm1::SpecTargetValueRightButtonClick);
+    Wire(ToleranceLowerValue, &tf::CheckEdit::rightButtonClick, &TForm1::ToleranceLowerValueRightButtonClick);
+    Wire(ToleranceUpperValue, &tf::CheckEdit::rightButtonClick, &TForm1::ToleranceUpperValueRightButtonClick);
+    Wire(ToleranceTargetValue, &tf::CheckEdit::rightButtonClick, &TForm1::ToleranceTargetValueRightButtonClick);
     Wire(NormalCurveCheck, &QCheckBox::clicked, &TForm1::NormalCurveCheckClick);
     Wire(CapabilityCheck, &QCheckBox::clicked, &TForm1::CapabilityCheckClick);
 

@@ -92,8 +92,8 @@ public:
     tf::CheckEdit *KukanMaxValue, *KukanMinValue, *DosuMaxValue, *DosuTickValue, *KukanMagValue;
     // The tolerance limits on the same page: limits and target in the chart's units, the curves and the
     // capability lines.
-    QLabel *SpecLabel;
-    tf::CheckEdit *SpecLowerValue, *SpecUpperValue, *SpecTargetValue;
+    QLabel *ToleranceLabel;
+    tf::CheckEdit *ToleranceLowerValue, *ToleranceUpperValue, *ToleranceTargetValue;
     QCheckBox *NormalCurveCheck, *CapabilityCheck;
 
     QWidget *TabSheet4;
@@ -139,7 +139,7 @@ public:
 
     // The tolerance limits and target in data values (a typed number divided by the magnification then shown), kept
     // across builds until the user clears it; not part of the settings.
-    tf::SpecLimits SpecLimits;
+    tf::ToleranceLimits ToleranceLimits;
     // The capability of each column of the last completed build; empty without a limit.
     std::vector<tf::Capability> Capabilities;
 
@@ -170,9 +170,9 @@ public:
     void StatisticsCheckClick();
 
     // Tolerance-limit commands: they change the lines, curves and capability lines, never the bins.
-    void SpecLowerValueRightButtonClick();
-    void SpecUpperValueRightButtonClick();
-    void SpecTargetValueRightButtonClick();
+    void ToleranceLowerValueRightButtonClick();
+    void ToleranceUpperValueRightButtonClick();
+    void ToleranceTargetValueRightButtonClick();
     void NormalCurveCheckClick();
     void CapabilityCheckClick();
     // The histogram as tab-separated text on the clipboard (the chart's right-click menu).
@@ -239,16 +239,16 @@ private:
     void BuildHistogram();
     tf::BuildControls ReadBuildControls() const;
     // After a completed build or a tolerance-limit command: the capability figures, curves, lines and
-    // texts of the chart, from the last build and SpecLimits.
+    // texts of the chart, from the last build and ToleranceLimits.
     void ApplyToleranceLimits();
     // The capability lines from the figures and the series' current titles.
     void ShowCapabilityLines();
     // Sets one tolerance limit or the target from its edit (empty: none), refusing a text that is not a
     // number and limits and a target that do not hold together.
-    void SetSpecValue(const tf::CheckEdit *edit, std::optional<double> tf::SpecLimits::*value);
+    void SetToleranceValue(const tf::CheckEdit *edit, std::optional<double> tf::ToleranceLimits::*value);
     // The magnification of the values the chart shows.
     double ShownMag() const;
-    double SpecEditsMag = 1.0; // the magnification the edits' texts were written for
+    double ToleranceEditsMag = 1.0; // the magnification the edits' texts were written for
     // The axis that carries the bin positions, or the counts, for the current orientation.
     tf::TChartAxis &BinAxis();
     tf::TChartAxis &CountAxis();

@@ -145,7 +145,7 @@ void measureCapability()
     const tf::BuildOutcome &last = state.last;
     // Limits around the first column; the others then have values outside on one side or both.
     const tf::ColumnStats &first = last.stats.front();
-    const tf::SpecLimits limits{first.mean - 3 * first.stdDev, first.mean + 3 * first.stdDev, {}};
+    const tf::ToleranceLimits limits{first.mean - 3 * first.stdDev, first.mean + 3 * first.stdDev, {}};
     std::vector<double> pass, read;
     double checksum = 0;
     for (int run = 0; run < 7; ++run) {

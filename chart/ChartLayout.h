@@ -47,7 +47,7 @@ struct ChartLayout {
         double minimum, maximum;
     };
     // A tolerance limit or the target across the plot, with its label at the line's far end.
-    struct SpecLine {
+    struct ToleranceLine {
         enum Kind { Lower, Upper, Target } kind;
         QLine line;
         QRect label;
@@ -83,7 +83,7 @@ struct ChartLayout {
     std::optional<Range> bottomComputed, leftComputed;
     QVector<Bar> bars;
     QVector<Curve> curves;
-    QVector<SpecLine> specLines;
+    QVector<ToleranceLine> toleranceLines;
     QVector<LegendEntry> legendEntries;
     QVector<AxisLabel> bottomLabels;
     QVector<AxisLabel> leftLabels;

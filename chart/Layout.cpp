@@ -28,7 +28,7 @@ ChartLayout LayoutChart(const TChart &chart, const QSize &size, const NumberForm
     const AxisMaps maps = PlaceAxes(chart, set, area, fmt, l);
     PlaceBars(chart, set, maps, l);
     PlaceCurves(chart, set, maps, l);
-    PlaceSpecLines(chart, set, maps, l);
+    PlaceToleranceLines(chart, set, maps, l);
     return l;
 }
 

@@ -162,7 +162,7 @@ AxisMap resolveAxis(const TChart &chart, const SeriesSet &set, const TChartAxis 
         const bool found = isBin ? PositionRange(chart, set, m.length, clo, chi) : CountRange(chart, set, clo, chi);
         if (found) {
             if (isBin)
-                WidenForSpecLines(chart, clo, chi);
+                WidenForToleranceLines(chart, clo, chi);
             else
                 WidenForCurves(chart, set, clo, chi);
             computed = ChartLayout::Range{clo, chi};

@@ -37,29 +37,29 @@ double along(const AxisMap &map, double v)
     return std::clamp((v - map.min) / (map.max - map.min) * map.length, -1.0e6, 1.0e6);
 }
 
-struct SpecValue {
-    ChartLayout::SpecLine::Kind kind;
+struct ToleranceValue {
+    ChartLayout::ToleranceLine::Kind kind;
     std::optional<double> value;
     const char *text;
 };
 
-std::vector<SpecValue> specValues(const TChart &chart)
+std::vector<ToleranceValue> toleranceValues(const TChart &chart)
 {
-    return {{ChartLayout::SpecLine::Lower, chart.Capability.LowerLimit.get(), "LSL"},
-            {ChartLayout::SpecLine::Upper, chart.Capability.UpperLimit.get(), "USL"},
-            {ChartLayout::SpecLine::Target, chart.Capability.Target.get(), "T"}};
+    return {{ChartLayout::ToleranceLine::Lower, chart.Capability.LowerLimit.get(), "LSL"},
+            {ChartLayout::ToleranceLine::Upper, chart.Capability.UpperLimit.get(), "USL"},
+            {ChartLayout::ToleranceLine::Target, chart.Capability.Target.get(), "T"}};
 }
 
 } // namespace
 
-void WidenForSpecLines(const TChart &chart, double &lo, double &hi)
+void WidenForToleranceLines(const TChart &chart, double &lo, double &hi)
 {
     const double span = hi - lo;
     if (!(span > 0) || !std::isfinite(span))
         return;
     // A line on the plot's edge would hide under the axis: it gets a fiftieth of the range as room.
     const double room = span / 50;
-    for (const SpecValue &s : specValues(chart)) {
+    for (const ToleranceValue &s : toleranceValues(chart)) {
         if (!s.value || !std::isfinite(*s.value))
             continue;
         lo = std::min(lo, *s.value - room);
@@ -118,21 +118,21 @@ void PlaceCurves(const TChart &chart, const SeriesSet &set, const AxisMaps &maps
     }
 }
 
-void PlaceSpecLines(const TChart &chart, const SeriesSet &set, const AxisMaps &maps, ChartLayout &l)
+void PlaceToleranceLines(const TChart &chart, const SeriesSet &set, const AxisMaps &maps, ChartLayout &l)
 {
     const AxisMap &posMap = set.horizontal ? maps.left : maps.bottom;
     const QFontMetrics fm(ChartFont(BinAxis(chart, set.horizontal).LabelsFont));
     const QRect &plot = l.plot;
     const int x0 = plot.left();
     const int y1 = plot.top() + plot.height(); // exclusive bottom
-    for (const SpecValue &s : specValues(chart)) {
+    for (const ToleranceValue &s : toleranceValues(chart)) {
         if (!s.value || !(*s.value >= posMap.min && *s.value <= posMap.max))
             continue; // a fixed range that leaves the line out does not show it
         const int p = posMap.px(*s.value);
         const QString text = QString::fromLatin1(s.text);
         const int tw = fm.horizontalAdvance(text);
         const int th = fm.height();
-        ChartLayout::SpecLine line{s.kind, {}, {}, text};
+        ChartLayout::ToleranceLine line{s.kind, {}, {}, text};
         if (set.horizontal) {
             const int y = std::clamp(y1 - p, plot.top(), y1 - 1);
             line.line = QLine(x0, y, plot.right(), y);
@@ -148,7 +148,7 @@ void PlaceSpecLines(const TChart &chart, const SeriesSet &set, const AxisMaps &m
                 left = x - kLabelPad - tw;
             line.label = QRect(left, plot.top() + 2, tw, th);
         }
-        l.specLines.push_back(line);
+        l.toleranceLines.push_back(line);
     }
 }
 

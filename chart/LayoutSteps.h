@@ -68,7 +68,7 @@ int PlaceCapabilityBlock(const TChart &chart, const QRect &panel, const QRect &i
 
 // Automatic ranges reach just far enough to show the tolerance lines (bin axis) and the tops of the
 // normal curves (count axis).
-void WidenForSpecLines(const TChart &chart, double &lo, double &hi);
+void WidenForToleranceLines(const TChart &chart, double &lo, double &hi);
 void WidenForCurves(const TChart &chart, const SeriesSet &set, double &lo, double &hi);
 
 // The plot area, axis ranges, labels and titles inside the given room.
@@ -83,7 +83,7 @@ void PlaceBars(const TChart &chart, const SeriesSet &set, const AxisMaps &maps, 
 
 // The normal curves of the shown series and the tolerance lines, over the bars.
 void PlaceCurves(const TChart &chart, const SeriesSet &set, const AxisMaps &maps, ChartLayout &l);
-void PlaceSpecLines(const TChart &chart, const SeriesSet &set, const AxisMaps &maps, ChartLayout &l);
+void PlaceToleranceLines(const TChart &chart, const SeriesSet &set, const AxisMaps &maps, ChartLayout &l);
 
 // A series' colour as drawn (a series not yet in a chart has none of its own).
 QColor SeriesDrawColor(const TChartSeries *s);

@@ -160,7 +160,7 @@ void paintBars(const ChartLayout &l, QPainter &painter)
 // lines are thin so that every target draws them dashed or dotted, a metafile too.
 void paintCapability(const TChart &chart, const ChartLayout &l, QPainter &painter)
 {
-    if (l.curves.isEmpty() && l.specLines.isEmpty())
+    if (l.curves.isEmpty() && l.toleranceLines.isEmpty())
         return;
     painter.save();
     painter.setClipRect(l.plot);
@@ -174,8 +174,8 @@ void paintCapability(const TChart &chart, const ChartLayout &l, QPainter &painte
     painter.setRenderHint(QPainter::Antialiasing, false);
     static const QColor limitColor(210, 0, 0), targetColor(0, 140, 0);
     painter.setFont(ChartFont(BinAxis(chart, l.horizontal).LabelsFont));
-    for (const auto &mark : l.specLines) {
-        const bool target = mark.kind == ChartLayout::SpecLine::Target;
+    for (const auto &mark : l.toleranceLines) {
+        const bool target = mark.kind == ChartLayout::ToleranceLine::Target;
         const QColor color = target ? targetColor : limitColor;
         painter.setPen(QPen(color, 0, target ? Qt::DotLine : Qt::DashLine));
         painter.drawLine(mark.line);

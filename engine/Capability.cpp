@@ -23,7 +23,7 @@ QString outsideText(const Capability &c, const NumberFormat &fmt)
 
 } // namespace
 
-QString SpecLimitsProblem(const SpecLimits &l)
+QString ToleranceLimitsProblem(const ToleranceLimits &l)
 {
     if (l.lower && l.upper && !(*l.lower < *l.upper))
         return QStringLiteral("規格下限は規格上限より小さくしてください");
@@ -32,23 +32,23 @@ QString SpecLimitsProblem(const SpecLimits &l)
     return QString();
 }
 
-SpecLimits ScaledLimits(const SpecLimits &d, double mag)
+ToleranceLimits ScaledLimits(const ToleranceLimits &d, double mag)
 {
     const auto scaled = [mag](const std::optional<double> &v) {
         return v ? std::optional<double>(*v * mag) : std::nullopt;
     };
-    SpecLimits s{scaled(d.lower), scaled(d.upper), scaled(d.target)};
+    ToleranceLimits s{scaled(d.lower), scaled(d.upper), scaled(d.target)};
     // A negative magnification turns the values round: the lower limit of the data bounds them from above.
     if (mag < 0)
         std::swap(s.lower, s.upper);
     return s;
 }
 
-OutOfSpec CountOutOfSpec(const std::vector<double> &values, const SpecLimits &l)
+OutOfTolerance CountOutOfTolerance(const std::vector<double> &values, const ToleranceLimits &l)
 {
     const double lo = l.lower.value_or(-INFINITY);
     const double hi = l.upper.value_or(INFINITY);
-    OutOfSpec o;
+    OutOfTolerance o;
     for (const double v : values) {
         o.below += v < lo;
         o.above += v > hi;
@@ -56,7 +56,7 @@ OutOfSpec CountOutOfSpec(const std::vector<double> &values, const SpecLimits &l)
     return o;
 }
 
-Capability ComputeCapability(const ColumnStats &st, const OutOfSpec &outside, const SpecLimits &l)
+Capability ComputeCapability(const ColumnStats &st, const OutOfTolerance &outside, const ToleranceLimits &l)
 {
     Capability c;
     c.count = st.count;
@@ -134,14 +134,14 @@ QString CapabilityLine(const QString &title, const Capability &c, const NumberFo
 }
 
 std::vector<Capability> ColumnCapabilities(const std::vector<double> *columns, const std::vector<ColumnStats> &stats,
-                                           const SpecLimits &scaledLimits)
+                                           const ToleranceLimits &scaledLimits)
 {
     std::vector<Capability> out;
     if (!scaledLimits.anyLimit())
         return out;
     out.reserve(stats.size());
     for (std::size_t q = 0; q < stats.size(); ++q)
-        out.push_back(ComputeCapability(stats[q], CountOutOfSpec(columns[q], scaledLimits), scaledLimits));
+        out.push_back(ComputeCapability(stats[q], CountOutOfTolerance(columns[q], scaledLimits), scaledLimits));
     return out;
 }
 

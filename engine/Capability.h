@@ -14,26 +14,26 @@
 namespace tf {
 
 // Tolerance limits and target. Either limit alone makes a one-sided tolerance.
-struct SpecLimits {
+struct ToleranceLimits {
     std::optional<double> lower, upper, target;
 
     bool anyLimit() const { return lower.has_value() || upper.has_value(); }
-    bool operator==(const SpecLimits &) const = default;
+    bool operator==(const ToleranceLimits &) const = default;
 };
 
 // Why a tolerance is refused; empty when it can be used.
-QString SpecLimitsProblem(const SpecLimits &limits);
+QString ToleranceLimitsProblem(const ToleranceLimits &limits);
 
 // The limits a column's values are compared with, the same scaled units as the values.
-SpecLimits ScaledLimits(const SpecLimits &dataLimits, double mag);
+ToleranceLimits ScaledLimits(const ToleranceLimits &dataLimits, double mag);
 
-struct OutOfSpec {
+struct OutOfTolerance {
     std::size_t below = 0; // values below the lower limit
     std::size_t above = 0; // values above the upper limit
 };
 
 // One read of the column; a missing limit counts nothing on its side.
-OutOfSpec CountOutOfSpec(const std::vector<double> &values, const SpecLimits &limits);
+OutOfTolerance CountOutOfTolerance(const std::vector<double> &values, const ToleranceLimits &limits);
 
 struct Capability {
     enum class Kind {
@@ -46,13 +46,13 @@ struct Capability {
     std::size_t count = 0;
     std::optional<double> cp, cpu, cpl; // cp needs both limits; cpu the upper, cpl the lower one
     double cpk = 0, cpkLow = 0, cpkHigh = 0; // Cpk and its approximate 95 % interval
-    OutOfSpec outside;
+    OutOfTolerance outside;
     double expectedPpm = 0; // under the normal model with the column's mean and deviation
 };
 
 // Figures from a column's statistics (sample deviation) and its counts outside the limits.
 // limits must have at least one limit.
-Capability ComputeCapability(const ColumnStats &stats, const OutOfSpec &outside, const SpecLimits &limits);
+Capability ComputeCapability(const ColumnStats &stats, const OutOfTolerance &outside, const ToleranceLimits &limits);
 
 // "十分すぎる", "十分", "まずまず", "不足" or "非常に不足" by Cpk.
 QString CapabilityVerdict(double cpk);
@@ -64,6 +64,6 @@ QString CapabilityLine(const QString &title, const Capability &c, const NumberFo
 // The capability of every column of a build; one more read of each column, only when a limit is set.
 // columns[q] for every entry of stats.
 std::vector<Capability> ColumnCapabilities(const std::vector<double> *columns, const std::vector<ColumnStats> &stats,
-                                           const SpecLimits &scaledLimits);
+                                           const ToleranceLimits &scaledLimits);
 
 } // namespace tf

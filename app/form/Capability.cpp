@@ -18,9 +18,9 @@ double TForm1::ShownMag() const
     return State.last.complete ? State.last.mag : mag;
 }
 
-void TForm1::SetSpecValue(const tf::CheckEdit *edit, std::optional<double> tf::SpecLimits::*value)
+void TForm1::SetToleranceValue(const tf::CheckEdit *edit, std::optional<double> tf::ToleranceLimits::*value)
 {
-    tf::SpecLimits next = SpecLimits;
+    tf::ToleranceLimits next = ToleranceLimits;
     if (edit->text().trimmed().isEmpty()) {
         next.*value = std::nullopt;
     } else {
@@ -30,26 +30,26 @@ void TForm1::SetSpecValue(const tf::CheckEdit *edit, std::optional<double> tf::S
             throw tf::Error(QStringLiteral("倍率が0のため規格値を設定できません"));
         next.*value = data;
     }
-    if (const QString problem = tf::SpecLimitsProblem(next); !problem.isEmpty())
+    if (const QString problem = tf::ToleranceLimitsProblem(next); !problem.isEmpty())
         throw tf::Error(problem);
-    SpecLimits = next;
-    SpecEditsMag = ShownMag();
+    ToleranceLimits = next;
+    ToleranceEditsMag = ShownMag();
     ApplyToleranceLimits();
 }
 
-void TForm1::SpecLowerValueRightButtonClick()
+void TForm1::ToleranceLowerValueRightButtonClick()
 {
-    SetSpecValue(SpecLowerValue, &tf::SpecLimits::lower);
+    SetToleranceValue(ToleranceLowerValue, &tf::ToleranceLimits::lower);
 }
 
-void TForm1::SpecUpperValueRightButtonClick()
+void TForm1::ToleranceUpperValueRightButtonClick()
 {
-    SetSpecValue(SpecUpperValue, &tf::SpecLimits::upper);
+    SetToleranceValue(ToleranceUpperValue, &tf::ToleranceLimits::upper);
 }
 
-void TForm1::SpecTargetValueRightButtonClick()
+void TForm1::ToleranceTargetValueRightButtonClick()
 {
-    SetSpecValue(SpecTargetValue, &tf::SpecLimits::target);
+    SetToleranceValue(ToleranceTargetValue, &tf::ToleranceLimits::target);
 }
 
 void TForm1::NormalCurveCheckClick()
@@ -68,17 +68,17 @@ void TForm1::ApplyToleranceLimits()
     const tf::BuildOutcome &last = State.last;
     const double shownMag = ShownMag();
     // A rebuild with another magnification shows the same data values in the new units.
-    if (shownMag != SpecEditsMag) {
+    if (shownMag != ToleranceEditsMag) {
         const auto rewrite = [shownMag](tf::CheckEdit *edit, const std::optional<double> &v) {
             if (v)
                 edit->setText(tf::RoundedValueText(*v * shownMag, tf::NumberFormat::system()));
         };
-        rewrite(SpecLowerValue, SpecLimits.lower);
-        rewrite(SpecUpperValue, SpecLimits.upper);
-        rewrite(SpecTargetValue, SpecLimits.target);
-        SpecEditsMag = shownMag;
+        rewrite(ToleranceLowerValue, ToleranceLimits.lower);
+        rewrite(ToleranceUpperValue, ToleranceLimits.upper);
+        rewrite(ToleranceTargetValue, ToleranceLimits.target);
+        ToleranceEditsMag = shownMag;
     }
-    const tf::SpecLimits shown = tf::ScaledLimits(SpecLimits, shownMag);
+    const tf::ToleranceLimits shown = tf::ScaledLimits(ToleranceLimits, shownMag);
     chart.Capability.LowerLimit = shown.lower;
     chart.Capability.UpperLimit = shown.upper;
     chart.Capability.Target = shown.target;

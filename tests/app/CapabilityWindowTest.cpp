@@ -62,7 +62,7 @@ bool Reddish(QColor c) { return c.red() > 180 && c.green() < 60 && c.blue() < 60
 TEST_F(CapabilityTest, ControlsAreNamedAndStartAsTheyShould)
 {
     const std::pair<QWidget *, const char16_t *> named[] = {
-        {form->SpecLowerValue, u"規格下限"}, {form->SpecUpperValue, u"規格上限"}, {form->SpecTargetValue, u"目標値"},
+        {form->ToleranceLowerValue, u"規格下限"}, {form->ToleranceUpperValue, u"規格上限"}, {form->ToleranceTargetValue, u"目標値"},
         {form->NormalCurveCheck, u"正規分布曲線"}, {form->CapabilityCheck, u"工程能力"}};
     for (const auto &[widget, name] : named) {
         SCOPED_TRACE(widget->objectName().toStdString());
@@ -71,7 +71,7 @@ TEST_F(CapabilityTest, ControlsAreNamedAndStartAsTheyShould)
     }
     EXPECT_FALSE(form->NormalCurveCheck->isChecked());
     EXPECT_TRUE(form->CapabilityCheck->isChecked());
-    for (tf::CheckEdit *edit : {form->SpecLowerValue, form->SpecUpperValue, form->SpecTargetValue}) {
+    for (tf::CheckEdit *edit : {form->ToleranceLowerValue, form->ToleranceUpperValue, form->ToleranceTargetValue}) {
         EXPECT_TRUE(edit->isEnabled());
         EXPECT_TRUE(edit->text().isEmpty());
     }
@@ -88,15 +88,15 @@ TEST_F(CapabilityTest, ControlsFitTheirPageInEveryStyle)
         emit form->StyleSelecter->activated(index);
         Settle();
         const QRect page = form->TabSheet3->rect();
-        for (QWidget *w : std::initializer_list<QWidget *>{form->SpecLabel, form->SpecLowerValue, form->SpecUpperValue,
-                                                          form->SpecTargetValue, form->NormalCurveCheck,
+        for (QWidget *w : std::initializer_list<QWidget *>{form->ToleranceLabel, form->ToleranceLowerValue, form->ToleranceUpperValue,
+                                                          form->ToleranceTargetValue, form->NormalCurveCheck,
                                                           form->CapabilityCheck}) {
             SCOPED_TRACE(w->objectName().toStdString());
             EXPECT_TRUE(page.contains(w->geometry())) << "page " << page.height() << " bottom " << w->geometry().bottom();
         }
         for (QCheckBox *box : {form->NormalCurveCheck, form->CapabilityCheck})
             EXPECT_LE(box->sizeHint().width(), box->width()) << box->text().toStdString();
-        EXPECT_LE(form->SpecLabel->sizeHint().width(), form->SpecLabel->width());
+        EXPECT_LE(form->ToleranceLabel->sizeHint().width(), form->ToleranceLabel->width());
     }
 }
 
@@ -105,9 +105,9 @@ TEST_F(CapabilityTest, LimitsTypedInTheEditsDrawTheirLinesAndTheCapabilityLines)
     Load(TwoLots());
     Build();
     const QString statistics = chart().SubTitle.Text.Lines().join(u'\n');
-    Apply(form->SpecLowerValue, QStringLiteral("8"));
-    Apply(form->SpecUpperValue, QStringLiteral("13"));
-    Apply(form->SpecTargetValue, QStringLiteral("10.5"));
+    Apply(form->ToleranceLowerValue, QStringLiteral("8"));
+    Apply(form->ToleranceUpperValue, QStringLiteral("13"));
+    Apply(form->ToleranceTargetValue, QStringLiteral("10.5"));
     EXPECT_EQ(TakeErrorText(), QString());
     EXPECT_EQ(chart().Capability.LowerLimit.get(), 8.0);
     EXPECT_EQ(chart().Capability.UpperLimit.get(), 13.0);
@@ -126,13 +126,13 @@ TEST_F(CapabilityTest, LimitsTypedInTheEditsDrawTheirLinesAndTheCapabilityLines)
     // Red dashed limits and their labels in the picture the user sees.
     const QImage shown = ChartPicture();
     const tf::ChartLayout l = Layout();
-    ASSERT_EQ(l.specLines.size(), 3);
+    ASSERT_EQ(l.toleranceLines.size(), 3);
     for (int k = 0; k < 2; ++k) {
-        const int x = l.specLines[k].line.x1();
+        const int x = l.toleranceLines[k].line.x1();
         int red = 0;
         for (int y = l.plot.top(); y <= l.plot.bottom(); ++y)
             red += Reddish(shown.pixelColor(x, y));
-        EXPECT_GT(red, l.plot.height() / 4) << l.specLines[k].text.toStdString();
+        EXPECT_GT(red, l.plot.height() / 4) << l.toleranceLines[k].text.toStdString();
     }
     const QString description = form->Chart1->accessibleDescription();
     EXPECT_TRUE(description.contains(QStringLiteral("規格下限 8\n規格上限 13\n目標値 10.5\n") + lines.join(u'\n')))
@@ -171,8 +171,8 @@ TEST_F(CapabilityTest, ARebuildWithAnotherMagnificationKeepsTheLimitsAtTheirData
 {
     Load(TwoLots());
     Build();
-    Apply(form->SpecLowerValue, QStringLiteral("8"));
-    Apply(form->SpecUpperValue, QStringLiteral("13"));
+    Apply(form->ToleranceLowerValue, QStringLiteral("8"));
+    Apply(form->ToleranceUpperValue, QStringLiteral("13"));
     const QStringList before = chart().Capability.Lines.Lines();
     form->KukanManualSize->click();
     Apply(form->KukanMaxValue, QStringLiteral("14"));
@@ -182,8 +182,8 @@ TEST_F(CapabilityTest, ARebuildWithAnotherMagnificationKeepsTheLimitsAtTheirData
     ASSERT_EQ(form->mag, 1000.0);
     EXPECT_EQ(chart().Capability.LowerLimit.get(), 8000.0);
     EXPECT_EQ(chart().Capability.UpperLimit.get(), 13000.0);
-    EXPECT_EQ(form->SpecLowerValue->text(), QStringLiteral("8000"));
-    EXPECT_EQ(form->SpecUpperValue->text(), QStringLiteral("13000"));
+    EXPECT_EQ(form->ToleranceLowerValue->text(), QStringLiteral("8000"));
+    EXPECT_EQ(form->ToleranceUpperValue->text(), QStringLiteral("13000"));
     // The indices are ratios: the same data against the same limits give the same lines.
     EXPECT_EQ(chart().Capability.Lines.Lines(), before);
 }
@@ -192,8 +192,8 @@ TEST_F(CapabilityTest, BadInputIsRefusedWithItsMessageAndChangesNothing)
 {
     Load(TwoLots());
     Build();
-    Apply(form->SpecLowerValue, QStringLiteral("8"));
-    Apply(form->SpecUpperValue, QStringLiteral("13"));
+    Apply(form->ToleranceLowerValue, QStringLiteral("8"));
+    Apply(form->ToleranceUpperValue, QStringLiteral("13"));
     const QStringList lines = chart().Capability.Lines.Lines();
     ASSERT_EQ(TakeErrorText(), QString());
     const struct {
@@ -201,16 +201,16 @@ TEST_F(CapabilityTest, BadInputIsRefusedWithItsMessageAndChangesNothing)
         const char16_t *text;
         const char16_t *message;
     } cases[] = {
-        {form->SpecUpperValue, u"1３x", u"「1３x」は数値ではありません"},
-        {form->SpecLowerValue, u"13", u"規格下限は規格上限より小さくしてください"},
-        {form->SpecUpperValue, u"7", u"規格下限は規格上限より小さくしてください"},
-        {form->SpecTargetValue, u"14", u"目標値は規格下限と規格上限の間にしてください"},
+        {form->ToleranceUpperValue, u"1３x", u"「1３x」は数値ではありません"},
+        {form->ToleranceLowerValue, u"13", u"規格下限は規格上限より小さくしてください"},
+        {form->ToleranceUpperValue, u"7", u"規格下限は規格上限より小さくしてください"},
+        {form->ToleranceTargetValue, u"14", u"目標値は規格下限と規格上限の間にしてください"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(QString::fromUtf16(c.text).toStdString());
         Apply(c.edit, QString::fromUtf16(c.text));
         EXPECT_TRUE(TakeErrorText().startsWith(QString::fromUtf16(c.message)));
-        EXPECT_EQ(form->SpecLimits, (tf::SpecLimits{8.0, 13.0, {}}));
+        EXPECT_EQ(form->ToleranceLimits, (tf::ToleranceLimits{8.0, 13.0, {}}));
         EXPECT_EQ(chart().Capability.Lines.Lines(), lines);
         EXPECT_EQ(chart().Capability.UpperLimit.get(), 13.0);
         EXPECT_FALSE(chart().Capability.Target.get().has_value());
@@ -226,15 +226,15 @@ TEST_F(CapabilityTest, ClearingEverythingGivesBackTheChartOfBefore)
     const QString description = form->Chart1->accessibleDescription();
     ASSERT_TRUE(description.contains(QStringLiteral("系列 ロットB")));
     const QString status = form->StatusText();
-    Apply(form->SpecLowerValue, QStringLiteral("8"));
-    Apply(form->SpecUpperValue, QStringLiteral("13"));
-    Apply(form->SpecTargetValue, QStringLiteral("10"));
+    Apply(form->ToleranceLowerValue, QStringLiteral("8"));
+    Apply(form->ToleranceUpperValue, QStringLiteral("13"));
+    Apply(form->ToleranceTargetValue, QStringLiteral("10"));
     form->NormalCurveCheck->click();
     ASSERT_NE(ChartPicture(), before);
     form->HorizontalCheck->click(); // a rebuild in between keeps them
     form->HorizontalCheck->click();
-    ASSERT_EQ(Layout().specLines.size(), 3);
-    for (tf::CheckEdit *edit : {form->SpecTargetValue, form->SpecUpperValue, form->SpecLowerValue})
+    ASSERT_EQ(Layout().toleranceLines.size(), 3);
+    for (tf::CheckEdit *edit : {form->ToleranceTargetValue, form->ToleranceUpperValue, form->ToleranceLowerValue})
         Apply(edit, QString());
     form->NormalCurveCheck->click();
     EXPECT_EQ(TakeErrorText(), QString());
@@ -291,9 +291,9 @@ TEST_F(CapabilityTest, WritesCapabilityPicture)
     Load(TwoLots());
     Build();
     form->PageControl1->setCurrentWidget(form->TabSheet3);
-    Apply(form->SpecLowerValue, QStringLiteral("8.5"));
-    Apply(form->SpecUpperValue, QStringLiteral("13"));
-    Apply(form->SpecTargetValue, QStringLiteral("10.75"));
+    Apply(form->ToleranceLowerValue, QStringLiteral("8.5"));
+    Apply(form->ToleranceUpperValue, QStringLiteral("13"));
+    Apply(form->ToleranceTargetValue, QStringLiteral("10.75"));
     form->NormalCurveCheck->click();
     ASSERT_EQ(TakeErrorText(), QString());
     form->activateWindow();
@@ -302,17 +302,17 @@ TEST_F(CapabilityTest, WritesCapabilityPicture)
 }
 
 // The 区間 page with tolerance limits entered, once per look, for checking the page by eye: written into the
-// folder TF_WRITE_SPEC_PAGES names (spec-page-<style>.png).
+// folder TF_WRITE_TOLERANCE_PAGES names (tolerance-page-<style>.png).
 TEST_F(CapabilityTest, WritesTolerancePagePictures)
 {
-    const QString folder = qEnvironmentVariable("TF_WRITE_SPEC_PAGES");
+    const QString folder = qEnvironmentVariable("TF_WRITE_TOLERANCE_PAGES");
     if (folder.isEmpty())
-        GTEST_SKIP() << "set TF_WRITE_SPEC_PAGES to a folder to write the pictures";
+        GTEST_SKIP() << "set TF_WRITE_TOLERANCE_PAGES to a folder to write the pictures";
     tf::RegisterChartFontSubstitutions();
     Load(TwoLots());
     Build();
-    Apply(form->SpecLowerValue, QStringLiteral("8.5"));
-    Apply(form->SpecUpperValue, QStringLiteral("13"));
+    Apply(form->ToleranceLowerValue, QStringLiteral("8.5"));
+    Apply(form->ToleranceUpperValue, QStringLiteral("13"));
     form->NormalCurveCheck->click();
     form->PageControl1->setCurrentWidget(form->TabSheet3);
     for (const QString &style : tf::TStyleManager::StyleNames()) {
@@ -324,7 +324,7 @@ TEST_F(CapabilityTest, WritesTolerancePagePictures)
         Settle();
         QString name = style.toLower();
         name.remove(u' ');
-        ASSERT_TRUE(form->grab().save(folder + QStringLiteral("/spec-page-") + name + QStringLiteral(".png")));
+        ASSERT_TRUE(form->grab().save(folder + QStringLiteral("/tolerance-page-") + name + QStringLiteral(".png")));
     }
 }
 

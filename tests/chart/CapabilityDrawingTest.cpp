@@ -1,4 +1,4 @@
-// Specification lines, normal curves and capability lines: where the layout puts them and what the painter
+// Tolerance lines, normal curves and capability lines: where the layout puts them and what the painter
 // draws.
 #include "tests/chart/ChartTestSupport.h"
 
@@ -38,7 +38,7 @@ int countPixels(const QImage &img, const QRect &area, const std::function<bool(Q
 bool reddish(QColor c) { return c.red() > 180 && c.green() < 60 && c.blue() < 60; }
 bool greenish(QColor c) { return c.green() > 110 && c.red() < 60 && c.blue() < 60; }
 
-TEST(SpecLines, StandAtTheirValuesAndWidenTheAutomaticBinRange)
+TEST(ToleranceLines, StandAtTheirValuesAndWidenTheAutomaticBinRange)
 {
     TChart c;
     histogram(c);
@@ -48,7 +48,7 @@ TEST(SpecLines, StandAtTheirValuesAndWidenTheAutomaticBinRange)
     c.Capability.Target = 10.0;
     const charttest::Rendered r = charttest::render(c);
     const tf::ChartLayout &l = r.layout;
-    ASSERT_EQ(l.specLines.size(), 3);
+    ASSERT_EQ(l.toleranceLines.size(), 3);
     // The range reaches just past the lower limit; the counts' axis keeps its range.
     ASSERT_TRUE(l.bottomComputed);
     EXPECT_LT(l.bottomComputed->minimum, 1.0);
@@ -60,7 +60,7 @@ TEST(SpecLines, StandAtTheirValuesAndWidenTheAutomaticBinRange)
     const char *texts[] = {"LSL", "USL", "T"};
     const double values[] = {1.0, 16.0, 10.0};
     for (int k = 0; k < 3; ++k) {
-        const auto &s = l.specLines[k];
+        const auto &s = l.toleranceLines[k];
         SCOPED_TRACE(texts[k]);
         EXPECT_EQ(s.text, QLatin1String(texts[k]));
         EXPECT_NEAR(s.line.x1(), l.plot.left() + (values[k] - l.bottomMin) * pxPerUnit, 1.0);
@@ -71,7 +71,7 @@ TEST(SpecLines, StandAtTheirValuesAndWidenTheAutomaticBinRange)
     }
     // Dashed red limits, a dotted green target: pixels of each colour down their columns, with gaps.
     for (int k = 0; k < 3; ++k) {
-        const int x = l.specLines[k].line.x1();
+        const int x = l.toleranceLines[k].line.x1();
         const QRect column(x, l.plot.top() + 20, 1, l.plot.height() - 20);
         const int coloured = countPixels(r.image, column, k == 2 ? greenish : reddish);
         EXPECT_GT(coloured, column.height() / 4) << texts[k];
@@ -79,14 +79,14 @@ TEST(SpecLines, StandAtTheirValuesAndWidenTheAutomaticBinRange)
     }
 }
 
-TEST(SpecLines, LieAcrossAHorizontalChart)
+TEST(ToleranceLines, LieAcrossAHorizontalChart)
 {
     TChart c;
     histogram(c, true);
     c.Capability.UpperLimit = 16.0;
     const tf::ChartLayout l = charttest::render(c).layout;
-    ASSERT_EQ(l.specLines.size(), 1);
-    const QLine line = l.specLines[0].line;
+    ASSERT_EQ(l.toleranceLines.size(), 1);
+    const QLine line = l.toleranceLines[0].line;
     EXPECT_EQ(line.y1(), line.y2());
     EXPECT_EQ(line.x1(), l.plot.left());
     EXPECT_EQ(line.x2(), l.plot.right());
@@ -94,7 +94,7 @@ TEST(SpecLines, LieAcrossAHorizontalChart)
     EXPECT_NEAR(line.y1(), l.plot.top() + l.plot.height() - (16.0 - l.leftMin) * pxPerUnit, 1.0);
 }
 
-TEST(SpecLines, AFixedRangeThatLeavesALimitOutHidesIt)
+TEST(ToleranceLines, AFixedRangeThatLeavesALimitOutHidesIt)
 {
     TChart c;
     histogram(c);
@@ -104,8 +104,8 @@ TEST(SpecLines, AFixedRangeThatLeavesALimitOutHidesIt)
     c.Capability.LowerLimit = 1.0;
     c.Capability.UpperLimit = 16.0;
     const tf::ChartLayout l = charttest::render(c).layout;
-    ASSERT_EQ(l.specLines.size(), 1);
-    EXPECT_EQ(l.specLines[0].text, QStringLiteral("USL"));
+    ASSERT_EQ(l.toleranceLines.size(), 1);
+    EXPECT_EQ(l.toleranceLines[0].text, QStringLiteral("USL"));
     EXPECT_EQ(l.bottomMin, 4);
 }
 

@@ -19,7 +19,7 @@ struct Case {
     std::size_t n;
     double mean, s;
     std::size_t below, above;
-    SpecLimits limits;
+    ToleranceLimits limits;
     Capability::Kind kind;
     double cp, cpu, cpl, cpk, low, high;
     double ppm; // whole ppm
@@ -89,7 +89,7 @@ TEST_P(CapabilityFigures, MatchHandComputedValues)
     st.count = k.n;
     st.mean = k.mean;
     st.stdDev = k.s;
-    const Capability c = ComputeCapability(st, OutOfSpec{k.below, k.above}, k.limits);
+    const Capability c = ComputeCapability(st, OutOfTolerance{k.below, k.above}, k.limits);
     ASSERT_EQ(c.kind, k.kind);
     EXPECT_EQ(c.outside.below + c.outside.above, k.below + k.above);
     if (k.kind == Capability::Kind::Figures) {
@@ -121,33 +121,33 @@ TEST(CapabilityVerdict, StepsAtTheUsualBounds)
     EXPECT_EQ(CapabilityVerdict(-2), QStringLiteral("非常に不足"));
 }
 
-TEST(SpecLimits, RefusesCrossedLimitsAndATargetOutside)
+TEST(ToleranceLimits, RefusesCrossedLimitsAndATargetOutside)
 {
     const QString crossed = QStringLiteral("規格下限は規格上限より小さくしてください");
     const QString outside = QStringLiteral("目標値は規格下限と規格上限の間にしてください");
-    EXPECT_EQ(SpecLimitsProblem({8.0, 13.0, 10.0}), QString());
-    EXPECT_EQ(SpecLimitsProblem({8.0, 13.0, 13.0}), QString()); // on a limit is inside
-    EXPECT_EQ(SpecLimitsProblem({{}, {}, 5.0}), QString());
-    EXPECT_EQ(SpecLimitsProblem({13.0, 8.0, {}}), crossed);
-    EXPECT_EQ(SpecLimitsProblem({8.0, 8.0, {}}), crossed);
-    EXPECT_EQ(SpecLimitsProblem({8.0, 13.0, 14.0}), outside);
-    EXPECT_EQ(SpecLimitsProblem({8.0, {}, 7.0}), outside);
-    EXPECT_EQ(SpecLimitsProblem({{}, 13.0, 13.5}), outside);
+    EXPECT_EQ(ToleranceLimitsProblem({8.0, 13.0, 10.0}), QString());
+    EXPECT_EQ(ToleranceLimitsProblem({8.0, 13.0, 13.0}), QString()); // on a limit is inside
+    EXPECT_EQ(ToleranceLimitsProblem({{}, {}, 5.0}), QString());
+    EXPECT_EQ(ToleranceLimitsProblem({13.0, 8.0, {}}), crossed);
+    EXPECT_EQ(ToleranceLimitsProblem({8.0, 8.0, {}}), crossed);
+    EXPECT_EQ(ToleranceLimitsProblem({8.0, 13.0, 14.0}), outside);
+    EXPECT_EQ(ToleranceLimitsProblem({8.0, {}, 7.0}), outside);
+    EXPECT_EQ(ToleranceLimitsProblem({{}, 13.0, 13.5}), outside);
 }
 
-TEST(SpecLimits, ScaleWithTheValuesAndTurnRoundWithThem)
+TEST(ToleranceLimits, ScaleWithTheValuesAndTurnRoundWithThem)
 {
-    EXPECT_EQ(ScaledLimits({8.0, 13.0, 10.0}, 1000.0), (SpecLimits{8000.0, 13000.0, 10000.0}));
-    EXPECT_EQ(ScaledLimits({8.0, {}, {}}, -1.0), (SpecLimits{{}, -8.0, {}}));
+    EXPECT_EQ(ScaledLimits({8.0, 13.0, 10.0}, 1000.0), (ToleranceLimits{8000.0, 13000.0, 10000.0}));
+    EXPECT_EQ(ScaledLimits({8.0, {}, {}}, -1.0), (ToleranceLimits{{}, -8.0, {}}));
 }
 
-TEST(CountOutOfSpec, ValuesOnALimitAreInside)
+TEST(CountOutOfTolerance, ValuesOnALimitAreInside)
 {
     const std::vector<double> v = {7.9, 8.0, 10.0, 13.0, 13.1, 20.0};
-    const OutOfSpec both = CountOutOfSpec(v, {8.0, 13.0, {}});
+    const OutOfTolerance both = CountOutOfTolerance(v, {8.0, 13.0, {}});
     EXPECT_EQ(both.below, 1u);
     EXPECT_EQ(both.above, 2u);
-    const OutOfSpec upper = CountOutOfSpec(v, {{}, 13.0, {}});
+    const OutOfTolerance upper = CountOutOfTolerance(v, {{}, 13.0, {}});
     EXPECT_EQ(upper.below, 0u);
     EXPECT_EQ(upper.above, 2u);
 }
@@ -156,8 +156,8 @@ TEST(ColumnCapabilities, ReadsNothingWithoutALimit)
 {
     const std::vector<double> column = {1, 2, 3};
     const std::vector<ColumnStats> stats = {ColumnStats{3, 2.0, 1.0, 3.0, 1.0}};
-    EXPECT_TRUE(ColumnCapabilities(&column, stats, SpecLimits{{}, {}, 2.0}).empty());
-    const auto caps = ColumnCapabilities(&column, stats, SpecLimits{1.5, {}, {}});
+    EXPECT_TRUE(ColumnCapabilities(&column, stats, ToleranceLimits{{}, {}, 2.0}).empty());
+    const auto caps = ColumnCapabilities(&column, stats, ToleranceLimits{1.5, {}, {}});
     ASSERT_EQ(caps.size(), 1u);
     EXPECT_EQ(caps[0].outside.below, 1u);
     EXPECT_NEAR(caps[0].cpk, 1.0 / 6.0, 1e-12);

@@ -1,4 +1,4 @@
-// Specification lines and normal curves in the exports: real dashed and dotted pens and one polyline per curve
+// Tolerance lines and normal curves in the exports: real dashed and dotted pens and one polyline per curve
 // in the metafile, and a chart without them exported exactly as before.
 #include "ExportTestSupport.h"
 #include "export/EmfFormat.h"
