@@ -111,6 +111,10 @@ QRect placeColumns(const Entries &all, TLegendAlignment align, QRect area, Chart
         rows = fit;
         bw = columnsWidth(e, rows, colX);
     }
+    // Not one column laid out (a panel of no width), or one column wider than all the room: no legend
+    // rather than one past the panel.
+    if (colX.empty() || bw > area.width())
+        return area;
     const int bh = std::min(rows, int(e.series.size())) * e.rowH + 2 * kLegendPad;
     const int x = align == laRight ? area.right() + 1 - bw : area.left();
     l.legend = QRect(x, area.top(), bw, bh);

@@ -252,6 +252,24 @@ TEST_P(LegendRoom, StaysInsideThePanelAndCountsTheSeriesWithoutRoom)
     EXPECT_EQ(differ, 0) << "first at " << first.x() << "," << first.y();
 }
 
+// A legend beside the plot in a panel that leaves it no width at all (a tiny picture, many series): no
+// legend is placed, rather than columns that were never laid out.
+TEST(ChartText, ASideLegendWithoutRoomOfAnyWidthIsLeftOut)
+{
+    for (const TLegendAlignment alignment : {laLeft, laRight}) {
+        for (int width = 1; width <= 48; ++width) {
+            TChart c;
+            addThirteen(c, false);
+            c.Legend.Alignment = alignment;
+            const QSize size(width, 90);
+            const Rendered r = render(c, size);
+            EXPECT_TRUE(r.layout.legend.isNull() || r.layout.textClip.contains(r.layout.legend))
+                << "legend " << r.layout.legend.x() << "," << r.layout.legend.width() << " at width " << width;
+            EXPECT_EQ(r.layout.legend.isNull(), r.layout.legendEntries.isEmpty()) << "at width " << width;
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(
     ChartText, LegendRoom,
     ::testing::Values(LegendCase{"RightNarrowLong", laRight, QSize(360, 240), true, false},
