@@ -1,5 +1,7 @@
 #include "engine/FileMapping.h"
 
+#include "engine/LargeArray.h"
+
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -112,12 +114,10 @@ std::unique_ptr<FileMapping> FileMapping::map(int fd, std::size_t size)
         errno = err;
         return nullptr;
     }
-#if defined(MADV_HUGEPAGE)
     // Pages read from the disk for this mapping then come into the page cache as huge pages (only a
     // hint: pages already cached stay as they are).
     if (large)
-        ::madvise(data, size & ~std::size_t(HugePage - 1), MADV_HUGEPAGE);
-#endif
+        AdviseLarge(data, size);
     const std::uintptr_t begin = reinterpret_cast<std::uintptr_t>(data);
     guard(begin, begin + ((size + page - 1) & ~(page - 1)));
     return std::unique_ptr<FileMapping>(new FileMapping(data, size, static_cast<char *>(room), reserved));
