@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTimer>
 #include <sys/stat.h>
 
@@ -330,16 +331,27 @@ TEST_F(AppearanceTest, ThePictureDialogPreviewsAndChoosesAPipeAndTheCrashingMeta
         bool previewPicture = false;
         QTimer poll;
         poll.setInterval(10);
+        bool moved = false;
+        int waits = 0; // a dialog that never reads the name is answered anyway, and the checks below fail
         QObject::connect(&poll, &QTimer::timeout, [&] {
             auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
             if (!dialog)
                 return;
+            if (!moved) {
+                moved = true;
+                auto *preview = dialog->findChild<QLabel *>(QStringLiteral("PicturePreview"));
+                emit dialog->currentChanged(file); // the user moves to the file
+                previewText = preview ? preview->text() : QStringLiteral("no preview");
+                previewPicture = preview && !preview->pixmap().isNull();
+            }
+            // The name is typed into the file name box, as selectFile leaves that box alone once it has the focus.
+            // The folder is listed in the background: the open button is pressed once the dialog reads the name.
+            if (dialog->selectedFiles() != QStringList{file} && ++waits < 3000) {
+                if (auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+                    name->setText(file);
+                return;
+            }
             poll.stop();
-            auto *preview = dialog->findChild<QLabel *>(QStringLiteral("PicturePreview"));
-            emit dialog->currentChanged(file); // the user moves to the file
-            previewText = preview ? preview->text() : QStringLiteral("no preview");
-            previewPicture = preview && !preview->pixmap().isNull();
-            dialog->selectFile(file);
             QMetaObject::invokeMethod(dialog, "accept"); // the open button
         });
         poll.start();
