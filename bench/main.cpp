@@ -1,5 +1,5 @@
-// Build speed of the histogram engine on generated spreadsheet-sized input, and the whole path from a
-// file on disk (--file, --short-lines).
+// Build speed of the histogram engine on generated spreadsheet-sized input, and the benches that need the
+// window's code (exports, paints, pictures, the window itself). The file benches are tallyfold_bench's own.
 // Prints, per data set, the first build (lines to counts and statistics lines), a rebuild after a
 // settings change, and the peak memory so far. The last line sums up the 1,000,000-row set.
 #include "bench/ExportBench.h"
@@ -15,7 +15,6 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QString>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <charconv>
@@ -188,13 +187,6 @@ int main(int argc, char **argv)
         return bench::RunShapes(argv[0], argc - 2, argv + 2);
     if (argc == 4 && QByteArray(argv[1]) == "shape-run")
         return bench::RunOneShape(argv[2], QString::fromLocal8Bit(argv[3]));
-    // --file PATH: the whole path on one file. --short-lines MB: the same on a file of MB megabytes of
-    // one-digit lines, written first to a temporary file.
-    if (argc == 3 && std::strcmp(argv[1], "--file") == 0)
-        return RunFile(QString::fromLocal8Bit(argv[2]));
-    // --fresh-memory MB: new memory taken as a build's columns take it, for the system's share of a run.
-    if (argc == 3 && std::strcmp(argv[1], "--fresh-memory") == 0)
-        return RunFreshMemory(std::atoi(argv[2]));
     // window PATH: the window's open and paste, from the click to the chart shown.
     if (argc == 3 && std::strcmp(argv[1], "window") == 0)
         return RunWindowOpenBench(QString::fromLocal8Bit(argv[2]));
@@ -204,15 +196,9 @@ int main(int argc, char **argv)
     // picture-shapes: background pictures that cost far more than their size, each loaded once.
     if (argc == 2 && std::strcmp(argv[1], "picture-shapes") == 0)
         return RunPictureShapes();
-    if (argc == 3 && std::strcmp(argv[1], "--short-lines") == 0) {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("short-lines.txt"));
-        WriteShortLines(path, std::atoi(argv[2]));
-        return RunFile(path);
-    }
     if (argc != 1) {
         std::fprintf(stderr, "usage: %s [export | paint | capability | shapes [NAME...] | window PATH | picture EMF |"
-                             " picture-shapes | --file PATH | --short-lines MB | --fresh-memory MB]\n",
+                             " picture-shapes]\n",
                      argv[0]);
         return 2;
     }
