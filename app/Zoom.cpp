@@ -2,6 +2,7 @@
 
 #include "app/LookStyle.h"
 
+#include <QApplication>
 #include <QLayout>
 #include <QSplitter>
 #include <QToolBar>
@@ -17,6 +18,12 @@ TWindowScaler::TWindowScaler(QWidget *window, std::vector<QWidget *> placedIn)
 {
 }
 
+TWindowScaler::~TWindowScaler()
+{
+    if (m_captured && QApplication::font() != m_designAppFont)
+        QApplication::setFont(m_designAppFont);
+}
+
 int TWindowScaler::Scaled(int value, double factor)
 {
     if (value >= QWIDGETSIZE_MAX)
@@ -27,10 +34,11 @@ int TWindowScaler::Scaled(int value, double factor)
 void TWindowScaler::CaptureDesign()
 {
     m_captured = true;
+    m_designAppFont = QApplication::font();
     QList<QWidget *> widgets = m_window->findChildren<QWidget *>();
     widgets.prepend(m_window);
     for (QWidget *w : widgets) {
-        // Pop-ups and dialogs are windows of their own and follow the fonts of their owners.
+        // Pop-ups and dialogs are windows of their own: they follow the program's font, which each step scales.
         if (w != m_window && w->isWindow())
             continue;
         WidgetDesign d;
@@ -64,6 +72,14 @@ void TWindowScaler::ScaleForPPI(int newPPI)
     const double step = double(newPPI) / m_ppi;
     // Indicators, arrows, scroll bars and edit icons first, so that the sizes set below measure with them.
     TLookStyle::SetZoom(m_window, factor);
+    // Dialogs, menus and tips are windows of their own: a window's font does not reach them, the program's does.
+    QFont appFont = m_designAppFont;
+    if (appFont.pixelSize() > 0)
+        appFont.setPixelSize(std::max(1, Scaled(appFont.pixelSize(), factor)));
+    else
+        appFont.setPointSizeF(appFont.pointSizeF() * factor);
+    if (QApplication::font() != appFont)
+        QApplication::setFont(appFont);
 
     for (const WidgetDesign &d : m_widgets) {
         if (!d.widget || !d.ownFont)

@@ -24,6 +24,8 @@ class TWindowScaler {
 public:
     // placedIn: the containers whose children stand at design positions of their own (no layout).
     TWindowScaler(QWidget *window, std::vector<QWidget *> placedIn);
+    // The program's dialogs get the program's own font back.
+    ~TWindowScaler();
 
     int CurrentPPI() const { return m_ppi; }
     // Below 30 or equal to the current value: nothing happens.
@@ -59,6 +61,7 @@ private:
     std::vector<std::pair<QPointer<QSplitter>, int>> m_handles;
     QSizeF m_designSize; // the window's size at the design density, as the user last left it
     QSize m_lastSize;    // the size the last step gave the window
+    QFont m_designAppFont; // the font of windows without one of their own (dialogs, menus, tips), at the design
 };
 
 } // namespace tf

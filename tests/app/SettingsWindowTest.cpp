@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QTest>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -22,6 +23,7 @@
 #include <vector>
 
 #include "app/ErrorReport.h"
+#include "app/SheetChooser.h"
 #include "app/StyleManager.h"
 #include "app/TForm1.h"
 #include "app/store/ExIniFile.h"
@@ -225,6 +227,29 @@ INSTANTIATE_TEST_SUITE_P(Steps, ZoomStep,
                          ::testing::Values(ZoomCase{"Step125", "125%", 125}, ZoomCase{"Step150", "150%", 144},
                                            ZoomCase{"Step175", "175%", 168}, ZoomCase{"Step200", "200%", 192}),
                          tftest::CaseName());
+
+// Dialogs are windows of their own, so the window's fonts do not reach them: the zoom scales the program's font,
+// which they take, and gives it back at 100% and when the window closes.
+TEST_F(SettingsWindowTest, DialogsOpenedUnderAZoomHaveTheirLettersScaledToo)
+{
+    Start();
+    const auto chooser = [this] {
+        return std::make_unique<tf::SheetChooser>(QStringLiteral("測定記録.xlsx"), QStringList{QStringLiteral("4月")},
+                                                  form.get());
+    };
+    const QFont design = chooser()->list()->font();
+    const int designHeight = chooser()->list()->fontMetrics().height();
+
+    ChooseZoom(QStringLiteral("200%"));
+    EXPECT_DOUBLE_EQ(chooser()->list()->font().pointSizeF(), design.pointSizeF() * 2);
+    EXPECT_GE(chooser()->list()->fontMetrics().height(), designHeight * 18 / 10) << "the letters the user reads";
+
+    ChooseZoom(QStringLiteral("100%"));
+    EXPECT_EQ(chooser()->list()->font(), design);
+    ChooseZoom(QStringLiteral("150%"));
+    form.reset();
+    EXPECT_EQ(QApplication::font(), design) << "the program's font after the window is gone";
+}
 
 TEST_F(SettingsWindowTest, StepsAreAbsoluteWhateverCameBefore)
 {
