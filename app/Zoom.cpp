@@ -31,6 +31,15 @@ int TWindowScaler::Scaled(int value, double factor)
     return int(std::lround(value * factor));
 }
 
+QFont TWindowScaler::ScaledFont(QFont font, double factor)
+{
+    if (font.pixelSize() > 0)
+        font.setPixelSize(std::max(1, Scaled(font.pixelSize(), factor)));
+    else
+        font.setPointSizeF(font.pointSizeF() * factor);
+    return font;
+}
+
 void TWindowScaler::CaptureDesign()
 {
     m_captured = true;
@@ -73,23 +82,14 @@ void TWindowScaler::ScaleForPPI(int newPPI)
     // Indicators, arrows, scroll bars and edit icons first, so that the sizes set below measure with them.
     TLookStyle::SetZoom(m_window, factor);
     // Dialogs, menus and tips are windows of their own: a window's font does not reach them, the program's does.
-    QFont appFont = m_designAppFont;
-    if (appFont.pixelSize() > 0)
-        appFont.setPixelSize(std::max(1, Scaled(appFont.pixelSize(), factor)));
-    else
-        appFont.setPointSizeF(appFont.pointSizeF() * factor);
+    const QFont appFont = ScaledFont(m_designAppFont, factor);
     if (QApplication::font() != appFont)
         QApplication::setFont(appFont);
 
     for (const WidgetDesign &d : m_widgets) {
         if (!d.widget || !d.ownFont)
             continue;
-        QFont font = d.font;
-        if (font.pixelSize() > 0)
-            font.setPixelSize(std::max(1, Scaled(font.pixelSize(), factor)));
-        else
-            font.setPointSizeF(font.pointSizeF() * factor);
-        d.widget->setFont(font);
+        d.widget->setFont(ScaledFont(d.font, factor));
     }
     for (const LayoutDesign &d : m_layouts) {
         if (!d.layout)

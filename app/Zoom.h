@@ -51,6 +51,8 @@ private:
 
     void CaptureDesign();
     static int Scaled(int value, double factor);
+    // A font at the design density, at the zoom's: pixel sizes stay whole pixels, point sizes scale.
+    static QFont ScaledFont(QFont font, double factor);
 
     QWidget *m_window;
     std::vector<QWidget *> m_placedIn;

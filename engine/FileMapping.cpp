@@ -15,8 +15,6 @@ namespace tf {
 
 namespace {
 
-constexpr std::size_t HugePage = std::size_t(2) << 20;
-
 std::uintptr_t pageSize()
 {
     static const std::uintptr_t size = std::uintptr_t(sysconf(_SC_PAGESIZE));
@@ -99,14 +97,15 @@ std::unique_ptr<FileMapping> FileMapping::map(int fd, std::size_t size)
     // Room for the file and the spare byte, taken as one range; the file is then laid over its start.
     // A large file begins at a 2 MB boundary, so that the page cache's huge pages of it are mapped whole:
     // one fault and one translation for 2 MB instead of 512.
-    const bool large = size >= HugePage;
+    const bool large = size >= HugePageBytes;
     const std::size_t needed = (size + 1 + page - 1) & ~(page - 1);
-    const std::size_t reserved = large ? needed + HugePage : needed;
+    const std::size_t reserved = large ? needed + HugePageBytes : needed;
     void *room = ::mmap(nullptr, reserved, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     if (room == MAP_FAILED)
         return nullptr;
     const std::uintptr_t roomBegin = reinterpret_cast<std::uintptr_t>(room);
-    char *data = reinterpret_cast<char *>(large ? (roomBegin + HugePage - 1) & ~std::uintptr_t(HugePage - 1) : roomBegin);
+    const std::uintptr_t dataBegin = large ? (roomBegin + HugePageBytes - 1) & ~std::uintptr_t(HugePageBytes - 1) : roomBegin;
+    char *data = reinterpret_cast<char *>(dataBegin);
     if (size > 0
         && ::mmap(data, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_FIXED, fd, 0) == MAP_FAILED) {
         const int err = errno;

@@ -19,7 +19,7 @@ void ReserveLarge(std::vector<double> &v, std::size_t n)
 void AdviseLarge(void *data, std::size_t bytes)
 {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
-    constexpr std::uintptr_t hugePage = std::uintptr_t(2) << 20;
+    constexpr std::uintptr_t hugePage = HugePageBytes;
     const std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(data) + hugePage - 1) & ~(hugePage - 1);
     const std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(hugePage - 1);
     if (end > begin) // only a hint: the pages not yet touched may come as huge pages

@@ -5,6 +5,9 @@
 
 namespace tf {
 
+// The size of a huge page, which the system gives for a large buffer advised so.
+inline constexpr std::size_t HugePageBytes = std::size_t(2) << 20;
+
 // Reserves room for n values (the contents stay as they are).
 void ReserveLarge(std::vector<double> &v, std::size_t n);
 

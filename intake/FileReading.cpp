@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
 #include <new>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,7 +21,6 @@
 namespace tf {
 
 namespace {
-
 
 // Files below this are read without help: threads would cost more than they save.
 constexpr off_t ParallelBytes = off_t(8) << 20;
